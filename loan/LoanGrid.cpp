@@ -1,0 +1,189 @@
+#include "LoanGrid.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace loan {
+
+namespace {
+
+// Cell lengths are LEB128 varints: one byte for every text a loan field can hold.
+void PutLength(std::string& out, std::size_t n) {
+    while (n >= 0x80) {
+        out.push_back(static_cast<char>((n & 0x7F) | 0x80));
+        n >>= 7;
+    }
+    out.push_back(static_cast<char>(n));
+}
+
+std::size_t GetLength(const char*& p) {
+    std::size_t n = 0;
+    int shift = 0;
+    for (;;) {
+        const auto byte = static_cast<unsigned char>(*p++);
+        n |= static_cast<std::size_t>(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0) return n;
+        shift += 7;
+    }
+}
+
+// Returns the start of cell col's length prefix.
+const char* SkipCells(const std::string& packed, int col) {
+    const char* p = packed.data();
+    for (int c = 0; c < col; ++c) {
+        const std::size_t n = GetLength(p);
+        p += n;
+    }
+    return p;
+}
+
+} // namespace
+
+LoanGrid::LoanGrid(int cols, int rows) : cols_(cols), widths_(static_cast<std::size_t>(cols), 0) {
+    if (cols < 1) throw std::invalid_argument("LoanGrid needs at least one column");
+    rows_.assign(static_cast<std::size_t>(std::max(rows, 1)), BlankRow(cols));
+}
+
+LoanGrid::PackedRow LoanGrid::BlankRow(int cols) { return PackedRow(static_cast<std::size_t>(cols), '\0'); }
+
+void LoanGrid::CheckCell(int row, int col) const {
+    if (row < 0 || row >= Rows() || col < 0 || col >= cols_)
+        throw std::out_of_range("cell outside the grid");
+}
+
+void LoanGrid::SetRows(int n) {
+    n = std::max(n, 1);
+    const int old = Rows();
+    if (n == old) return;
+    if (n > old) {
+        if (auto* l = Notify()) l->RowsAboutToBeInserted(old, n - 1);
+        rows_.resize(static_cast<std::size_t>(n), BlankRow(cols_));
+        if (auto* l = Notify()) l->RowsInserted();
+    } else {
+        if (auto* l = Notify()) l->RowsAboutToBeRemoved(n, old - 1);
+        rows_.resize(static_cast<std::size_t>(n));
+        if (row_ >= n) row_ = n - 1, movedCurrent_ = true;
+        if (auto* l = Notify()) l->RowsRemoved();
+    }
+}
+
+void LoanGrid::SetRow(int row) {
+    if (row < 0 || row >= Rows()) throw std::out_of_range("row outside the grid");
+    if (row == row_) return;
+    row_ = row;
+    movedCurrent_ = true;
+    if (auto* l = NotifyCurrent()) l->CurrentCellChanged();
+}
+
+void LoanGrid::SetCol(int col) {
+    if (col < 0 || col >= cols_) throw std::out_of_range("column outside the grid");
+    if (col == col_) return;
+    col_ = col;
+    movedCurrent_ = true;
+    if (auto* l = NotifyCurrent()) l->CurrentCellChanged();
+}
+
+std::string_view LoanGrid::TextAt(int row, int col) const {
+    CheckCell(row, col);
+    const std::string& packed = rows_[static_cast<std::size_t>(row)];
+    const char* p = SkipCells(packed, col);
+    const std::size_t n = GetLength(p);
+    return {p, n};
+}
+
+void LoanGrid::SetTextAt(int row, int col, std::string_view text) {
+    CheckCell(row, col);
+    std::string& packed = rows_[static_cast<std::size_t>(row)];
+    const char* begin = SkipCells(packed, col);
+    const char* p = begin;
+    const std::size_t oldLength = GetLength(p);
+    if (std::string_view(p, oldLength) == text) return;
+    const auto start = static_cast<std::size_t>(begin - packed.data());
+    const auto oldSize = static_cast<std::size_t>(p - begin) + oldLength;
+    std::string cell;
+    PutLength(cell, text.size());
+    cell.append(text);
+    packed.replace(start, oldSize, cell);
+    if (auto* l = Notify()) l->CellChanged(row, col);
+}
+
+bool LoanGrid::RowIsBlank(int row) const {
+    CheckCell(row, 0);
+    const std::string& packed = rows_[static_cast<std::size_t>(row)];
+    // A blank row is all zero lengths.
+    return std::all_of(packed.begin(), packed.end(), [](char c) { return c == '\0'; });
+}
+
+int LoanGrid::ColWidth(int col) const {
+    CheckCell(0, col);
+    return widths_[static_cast<std::size_t>(col)];
+}
+
+void LoanGrid::SetColWidth(int col, int twips) {
+    CheckCell(0, col);
+    widths_[static_cast<std::size_t>(col)] = std::max(twips, 0);
+    if (auto* l = Notify()) l->ColumnWidthChanged(col);
+}
+
+void LoanGrid::RemoveItem(int row) {
+    CheckCell(row, 0);
+    if (Rows() == 1) {
+        rows_[0] = BlankRow(cols_);
+            if (auto* l = Notify()) l->GridAboutToReset(), l->GridReset();
+        return;
+    }
+    if (auto* l = Notify()) l->RowsAboutToBeRemoved(row, row);
+    rows_.erase(rows_.begin() + row);
+    if (row_ >= Rows()) row_ = Rows() - 1;
+    if (auto* l = Notify()) l->RowsRemoved();
+}
+
+void LoanGrid::AppendRow(const std::string_view* texts, int count) {
+    std::size_t size = static_cast<std::size_t>(cols_);
+    for (int c = 0; c < count && c < cols_; ++c) size += texts[c].size();
+    PackedRow packed;
+    packed.reserve(size);
+    for (int c = 0; c < cols_; ++c) {
+        const std::string_view text = c < count ? texts[c] : std::string_view();
+        PutLength(packed, text.size());
+        packed.append(text);
+    }
+    const int at = Rows();
+    if (auto* l = Notify()) l->RowsAboutToBeInserted(at, at);
+    rows_.push_back(std::move(packed));
+    if (auto* l = Notify()) l->RowsInserted();
+}
+
+void LoanGrid::TakeRowsFrom(LoanGrid&& other) {
+    if (other.cols_ != cols_) throw std::invalid_argument("grids differ in their columns");
+    if (auto* l = Notify()) l->GridAboutToReset();
+    rows_ = std::move(other.rows_);
+    if (rows_.empty()) rows_.push_back(BlankRow(cols_));
+    other.rows_.assign(1, BlankRow(cols_));
+    other.row_ = 0;
+    row_ = std::min(row_, Rows() - 1);
+    if (auto* l = Notify()) l->GridReset();
+}
+
+LoanGrid::Batch::Batch(LoanGrid& grid, Kind kind) : grid_(grid), kind_(kind) {
+    if (grid_.resetDepth_ == 0 && grid_.quietDepth_ == 0) grid_.movedCurrent_ = false;
+    if (kind_ == Kind::Reset) {
+        if (grid_.resetDepth_++ == 0 && grid_.listener_) grid_.listener_->GridAboutToReset();
+    } else {
+        ++grid_.quietDepth_;
+    }
+}
+
+LoanGrid::Batch::~Batch() {
+    if (kind_ == Kind::Reset) {
+        if (--grid_.resetDepth_ == 0 && grid_.listener_) grid_.listener_->GridReset();
+    } else {
+        --grid_.quietDepth_;
+    }
+    if (grid_.resetDepth_ == 0 && grid_.quietDepth_ == 0 && grid_.movedCurrent_ && grid_.listener_) {
+        grid_.movedCurrent_ = false;
+        grid_.listener_->CurrentCellChanged();
+    }
+}
+
+} // namespace loan

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "LoanGrid.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace loan {
+
+// One table row as a 114-byte record: 13 fields of Windows-1252 text, left-aligned and padded
+// with spaces or cut to their widths, then a carriage return.
+struct LoanRecord {
+    static constexpr std::size_t kSize = 114;
+    static constexpr std::array<int, 13> kOffsets = {0, 15, 26, 29, 35, 41, 52, 58, 64, 75, 86, 98, 110};
+
+    // Encodes row of grid into out (kSize bytes).
+    static void Encode(const LoanGrid& grid, int row, char* out);
+    // Decodes one record into 13 UTF-8 texts with leading and trailing spaces removed.
+    static std::array<std::string, 13> Decode(const char* record);
+};
+
+// Windows-1252 <-> UTF-8. Every byte decodes (the five unassigned bytes to the C1 controls of the
+// same number), so any file round-trips. A character with no Windows-1252 byte encodes as "?".
+std::string DecodeWindows1252(std::string_view bytes);
+// Encodes text into at most width bytes, cutting by characters, padding with spaces to width.
+void EncodeWindows1252(std::string_view utf8, char* out, int width);
+
+} // namespace loan

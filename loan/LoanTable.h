@@ -1,0 +1,89 @@
+#pragma once
+
+#include "LoanGrid.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace loan {
+
+inline constexpr int kLoanCols = 13;
+
+// Column numbers of the loan record.
+enum LoanCol : int {
+    ColCode = 0,
+    ColPrincipal,
+    ColTerm,
+    ColPercentVariable,
+    ColInterestVariable,
+    ColPrincipalVariable,
+    ColPercentFixed,
+    ColInterestFixed,
+    ColPrincipalFixed,
+    ColRepaymentTime,
+    ColInstallment,
+    ColYearlyPayment,
+    ColActive,
+};
+
+inline constexpr std::array<std::string_view, kLoanCols> kHeadings = {
+    "Loan Code",          "Loan Principal",     "Loan Term Years", "Percent Variable",
+    "Interest Variable",  "Principal Variable", "Percent Fixed",   "Interest Fixed",
+    "Principal Fixed",    "Repayment Time",     "Installment",     "Yearly Payment",
+    "Active"};
+
+// Screen widths of the columns, twips.
+inline constexpr std::array<int, kLoanCols> kColumnTwips = {2000, 1600, 1600, 1600, 1600, 1600, 1600,
+                                                            1600, 1600, 1600, 1600, 1600, 800};
+
+// Characters each column keeps in a loan file.
+inline constexpr std::array<int, kLoanCols> kRecordWidths = {15, 11, 3, 6, 6, 11, 6, 6, 11, 11, 12, 12, 3};
+
+// Repayment times by index 1..5; index 0 is unused.
+inline constexpr std::array<std::string_view, 6> kRepaymentTimeNames = {
+    "", "Weekly", "Fortnightly", "Bi Monthly", "Monthly", "Quarterly"};
+inline constexpr int kDefaultRepaymentTime = 4;
+
+// Exact, case-sensitive; any other text reads as 4, "Monthly".
+int RepaymentTimeIndexOf(std::string_view name);
+// The name of index 1..5; any other index gives "Monthly".
+std::string_view RepaymentTimeName(int index);
+
+// Upper case for the letters a loan file can hold (ASCII and Windows-1252), over UTF-8 text.
+std::string UpperCase(std::string_view text);
+// Without leading and trailing blanks (space and tab).
+std::string_view Trimmed(std::string_view text);
+
+// The loan table: row 0 the headings, loans in rows 1..R-2, the blank row R-1 always last.
+// Every operation goes through the grid's current cell, as the window's commands rely on
+// where the current cell is left afterwards.
+class LoanTable {
+public:
+    LoanTable();
+
+    LoanGrid Grid;
+    bool FileChanged = false;
+    int RepaymentTimeIndex = kDefaultRepaymentTime;
+
+    // Column widths and the heading row; leaves the current cell at row 0, column 12.
+    void SetUp();
+    // The empty table: two rows, row 1 blank; current cell row 1, column 12.
+    void Clear();
+    int LoanCount() const { return Grid.Rows() - 2; }
+
+    // First row 1..R-1 whose code cell equals code exactly (cell not trimmed), or -1.
+    // Walks the current row down column 0 and leaves it on the equal row or on the last row.
+    int FindExactCode(std::string_view code);
+    // First row 1..R-1 whose code cell, upper-cased, equals code trimmed and upper-cased, or -1.
+    // Leaves the current cell as FindExactCode does.
+    int FindCodeIgnoringCase(std::string_view code);
+
+    // Writes the 13 texts into row (a loan row, or the blank last row, which is then followed by
+    // a new blank row); the current cell ends on that row, column 12. Sets FileChanged.
+    void WriteLoan(int row, const std::array<std::string, kLoanCols>& texts);
+    // Removes a loan row; sets FileChanged.
+    void DeleteLoan(int row);
+};
+
+} // namespace loan
