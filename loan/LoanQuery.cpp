@@ -1,0 +1,1 @@
+#include "LoanQuery.h"

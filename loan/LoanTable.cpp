@@ -1,0 +1,1 @@
+#include "LoanTable.h"
