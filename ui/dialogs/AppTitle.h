@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// The caption of message boxes that carry none of their own, and the stem of the main caption.
+inline const QString kAppTitle = QStringLiteral("Dravenholt Information Technology Loan");

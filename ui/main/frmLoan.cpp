@@ -1,0 +1,4 @@
+#include "frmLoan.h"
+
+frmLoan::frmLoan(QWidget* parent) : QMainWindow(parent) {}
+frmLoan::~frmLoan() = default;

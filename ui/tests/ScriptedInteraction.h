@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ui/dialogs/Interaction.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <variant>
+
+// Plays the user's part in tests: each modal exchange must match the next expected step, which
+// gives the answer. Mismatches and unused steps are collected in Errors().
+class ScriptedInteraction final : public Interaction {
+public:
+    using DialogScript = std::function<void(QDialog&)>;
+    using PrinterMaker = std::function<std::unique_ptr<Printer>()>;
+
+    ScriptedInteraction() { Install(this); }
+    ~ScriptedInteraction() override { Install(nullptr); }
+
+    // A caption given here is compared with the box's effective caption (empty = the app title).
+    ScriptedInteraction& ExpectMessage(const QString& text, const QString& caption, Buttons buttons,
+                                       Icon icon, Answer answer = Answer::OK);
+    // Answers a file dialog of that mode with path, or cancels it with std::nullopt.
+    ScriptedInteraction& ExpectFile(FileMode mode, std::optional<QString> path);
+    // make() gives the printer; returning nullptr cancels the printer dialog.
+    ScriptedInteraction& ExpectPrinter(PrinterMaker make);
+    // script drives the shown dialog with real key and mouse events and must close it.
+    ScriptedInteraction& ExpectDialog(DialogScript script);
+
+    Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override;
+    std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) override;
+    std::unique_ptr<Printer> ChoosePrinter(QWidget* parent) override;
+    int Exec(QDialog& dialog) override;
+
+    // Empty when every exchange matched its step and every step was used.
+    QString Errors() const;
+    bool Done() const { return Errors().isEmpty(); }
+    void Clear();
+
+    QStringList messagesShown;        // "caption|text" of every message box, in order
+    QList<FileRequest> fileRequests;  // every file dialog request, in order
+
+private:
+    struct MessageStep {
+        QString text, caption;
+        Buttons buttons;
+        Icon icon;
+        Answer answer;
+    };
+    struct FileStep {
+        FileMode mode;
+        std::optional<QString> path;
+    };
+    using Step = std::variant<MessageStep, FileStep, PrinterMaker, DialogScript>;
+
+    template <typename T> T* Next(const char* what, const QString& detail);
+
+    std::deque<Step> steps_;
+    QStringList errors_;
+};
