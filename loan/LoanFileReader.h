@@ -17,7 +17,7 @@ struct ReadResult {
 // is left exactly as it was. A partial record at the end is ignored; a last record that is not
 // blank gets a blank row after it.
 class LoanFileReader {
-public:
+  public:
     static ReadResult Read(std::istream& in, LoanGrid& table);
     static ReadResult ReadBytes(std::string_view bytes, LoanGrid& table);
     static ReadResult ReadFile(const std::string& path, LoanGrid& table);

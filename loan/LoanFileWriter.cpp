@@ -1,1 +1,193 @@
 #include "LoanFileWriter.h"
+
+#include "LoanRecord.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace loan {
+
+namespace {
+
+constexpr int kRecordsPerChunk = 8192; // about 1 MB
+
+// Encodes rows 1..R-1 chunk by chunk and hands each chunk to sink, which returns false to stop.
+template <typename Sink> bool EncodeTable(const LoanGrid& table, Sink&& sink) {
+    std::vector<char> chunk(static_cast<std::size_t>(kRecordsPerChunk) * LoanRecord::kSize);
+    std::size_t used = 0;
+    for (int row = 1; row < table.Rows(); ++row) {
+        LoanRecord::Encode(table, row, chunk.data() + used);
+        used += LoanRecord::kSize;
+        if (used == chunk.size()) {
+            if (!sink(chunk.data(), used)) return false;
+            used = 0;
+        }
+    }
+    return used == 0 || sink(chunk.data(), used);
+}
+
+// Where the writing walk of the table ends, the blank last row.
+void LeaveCurrentCell(LoanGrid& table) {
+    table.SetRow(table.Rows() - 1);
+    table.SetCol(table.Cols() - 1);
+}
+
+WriteResult Failed(std::string error) {
+    return {false, std::move(error)};
+}
+
+std::string SystemReason(const std::string& what, const std::string& path, int error) {
+    return what + " \"" + path + "\": " + std::strerror(error);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t n) {
+    while (n > 0) {
+        const ssize_t done = ::write(fd, data, n);
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += done;
+        n -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+// The file the save replaces: a symbolic link is followed so the link itself survives.
+std::string ResolveTarget(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+        if (real) return real.get();
+    }
+    return path;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Removes the temporary file unless the save got as far as renaming it.
+class TemporaryFile {
+  public:
+    TemporaryFile() = default;
+    ~TemporaryFile() { Discard(); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Creates a new file next to target, with the permissions a new file there would get.
+    bool Create(const std::string& target) {
+        static std::atomic<unsigned> counter{0};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = target + ".tmp-" + std::to_string(::getpid()) + "-" +
+                    std::to_string(counter.fetch_add(1));
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) return true;
+            if (errno != EEXIST) break;
+        }
+        path_.clear();
+        return false;
+    }
+
+    int fd() const { return fd_; }
+
+    // Closes the file, reporting a failed close: some file systems report write errors only here.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+    bool RenameTo(const std::string& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) return false;
+        path_.clear();
+        return true;
+    }
+
+  private:
+    void Discard() {
+        const int saved = errno;
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) ::unlink(path_.c_str());
+        fd_ = -1;
+        path_.clear();
+        errno = saved;
+    }
+
+    std::string path_;
+    int fd_ = -1;
+};
+
+} // namespace
+
+WriteResult LoanFileWriter::Write(std::ostream& out, LoanGrid& table) {
+    WriteResult result{true, {}};
+    try {
+        const bool written = EncodeTable(table, [&](const char* data, std::size_t n) {
+            out.write(data, static_cast<std::streamsize>(n));
+            return static_cast<bool>(out);
+        });
+        if (!written || !out.flush()) result = Failed("The loan file could not be written.");
+    } catch (const std::exception& e) {
+        result = Failed(std::string("The loan file could not be written: ") + e.what());
+    }
+    LeaveCurrentCell(table);
+    return result;
+}
+
+WriteResult LoanFileWriter::WriteFile(const std::string& path, LoanGrid& table) {
+    WriteResult result = [&]() -> WriteResult {
+        try {
+            const std::string target = ResolveTarget(path);
+            const std::string folder = FolderOf(target);
+
+            TemporaryFile temp;
+            if (!temp.Create(target))
+                return Failed(SystemReason("Cannot create a file in", folder, errno));
+
+            // Keep the permissions of the file being replaced.
+            struct stat old {};
+            if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                ::fchmod(temp.fd(), old.st_mode & 07777);
+
+            const bool written = EncodeTable(table, [&](const char* data, std::size_t n) {
+                return WriteAll(temp.fd(), data, n);
+            });
+            if (!written) return Failed(SystemReason("Cannot write", target, errno));
+            if (::fsync(temp.fd()) != 0) return Failed(SystemReason("Cannot write", target, errno));
+            if (!temp.Close()) return Failed(SystemReason("Cannot write", target, errno));
+            if (!temp.RenameTo(target))
+                return Failed(SystemReason("Cannot replace", target, errno));
+
+            // The rename itself is only durable once the folder is on disk.
+            const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (dir >= 0) {
+                const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
+                const int error = errno;
+                ::close(dir);
+                if (!synced) return Failed(SystemReason("Cannot sync the folder", folder, error));
+            }
+            return {true, {}};
+        } catch (const std::exception& e) {
+            return Failed("Cannot write \"" + path + "\": " + e.what());
+        }
+    }();
+    LeaveCurrentCell(table);
+    return result;
+}
+
+} // namespace loan

@@ -15,7 +15,7 @@ struct WriteResult {
 // Writes rows 1..R-1 of the table, one 114-byte record each. Leaves the current cell at
 // row R-1, column 12.
 class LoanFileWriter {
-public:
+  public:
     static WriteResult Write(std::ostream& out, LoanGrid& table);
     // Atomic: a temporary file in the target's folder, flushed and synced, renamed over the
     // target, then the folder synced. On failure the old file is untouched.

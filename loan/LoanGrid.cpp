@@ -39,12 +39,22 @@ const char* SkipCells(const std::string& packed, int col) {
 
 } // namespace
 
-LoanGrid::LoanGrid(int cols, int rows) : cols_(cols), widths_(static_cast<std::size_t>(cols), 0) {
+namespace {
+int CheckedCols(int cols) {
     if (cols < 1) throw std::invalid_argument("LoanGrid needs at least one column");
+    return cols;
+}
+} // namespace
+
+// The column count is checked before widths_ is sized from it.
+LoanGrid::LoanGrid(int cols, int rows)
+    : cols_(CheckedCols(cols)), widths_(static_cast<std::size_t>(cols_), 0) {
     rows_.assign(static_cast<std::size_t>(std::max(rows, 1)), BlankRow(cols));
 }
 
-LoanGrid::PackedRow LoanGrid::BlankRow(int cols) { return PackedRow(static_cast<std::size_t>(cols), '\0'); }
+LoanGrid::PackedRow LoanGrid::BlankRow(int cols) {
+    return PackedRow(static_cast<std::size_t>(cols), '\0');
+}
 
 void LoanGrid::CheckCell(int row, int col) const {
     if (row < 0 || row >= Rows() || col < 0 || col >= cols_)
@@ -62,8 +72,10 @@ void LoanGrid::SetRows(int n) {
     } else {
         if (auto* l = Notify()) l->RowsAboutToBeRemoved(n, old - 1);
         rows_.resize(static_cast<std::size_t>(n));
-        if (row_ >= n) row_ = n - 1, movedCurrent_ = true;
+        const bool moved = row_ >= n;
+        if (moved) row_ = n - 1, movedCurrent_ = true;
         if (auto* l = Notify()) l->RowsRemoved();
+        if (auto* l = NotifyCurrent(); l && moved) l->CurrentCellChanged();
     }
 }
 
@@ -128,19 +140,24 @@ void LoanGrid::SetColWidth(int col, int twips) {
 void LoanGrid::RemoveItem(int row) {
     CheckCell(row, 0);
     if (Rows() == 1) {
+        // The last row cannot go; it is emptied instead.
+        if (auto* l = Notify()) l->GridAboutToReset();
         rows_[0] = BlankRow(cols_);
-            if (auto* l = Notify()) l->GridAboutToReset(), l->GridReset();
+        if (auto* l = Notify()) l->GridReset();
         return;
     }
     if (auto* l = Notify()) l->RowsAboutToBeRemoved(row, row);
     rows_.erase(rows_.begin() + row);
-    if (row_ >= Rows()) row_ = Rows() - 1;
+    const bool moved = row_ >= Rows();
+    if (moved) row_ = Rows() - 1, movedCurrent_ = true;
     if (auto* l = Notify()) l->RowsRemoved();
+    if (auto* l = NotifyCurrent(); l && moved) l->CurrentCellChanged();
 }
 
 void LoanGrid::AppendRow(const std::string_view* texts, int count) {
     std::size_t size = static_cast<std::size_t>(cols_);
-    for (int c = 0; c < count && c < cols_; ++c) size += texts[c].size();
+    for (int c = 0; c < count && c < cols_; ++c)
+        size += texts[c].size();
     PackedRow packed;
     packed.reserve(size);
     for (int c = 0; c < cols_; ++c) {
@@ -155,6 +172,7 @@ void LoanGrid::AppendRow(const std::string_view* texts, int count) {
 }
 
 void LoanGrid::TakeRowsFrom(LoanGrid&& other) {
+    if (&other == this) return;
     if (other.cols_ != cols_) throw std::invalid_argument("grids differ in their columns");
     if (auto* l = Notify()) l->GridAboutToReset();
     rows_ = std::move(other.rows_);
@@ -180,7 +198,8 @@ LoanGrid::Batch::~Batch() {
     } else {
         --grid_.quietDepth_;
     }
-    if (grid_.resetDepth_ == 0 && grid_.quietDepth_ == 0 && grid_.movedCurrent_ && grid_.listener_) {
+    if (grid_.resetDepth_ == 0 && grid_.quietDepth_ == 0 && grid_.movedCurrent_ &&
+        grid_.listener_) {
         grid_.movedCurrent_ = false;
         grid_.listener_->CurrentCellChanged();
     }

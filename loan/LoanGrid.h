@@ -9,7 +9,7 @@ namespace loan {
 // Told about every change of a LoanGrid, so a view can follow it without copying the cells.
 // "AboutTo" calls come before the change, the others after it.
 class LoanGridListener {
-public:
+  public:
     virtual ~LoanGridListener() = default;
     virtual void GridAboutToReset() {}
     virtual void GridReset() {}
@@ -27,7 +27,7 @@ public:
 // Each row is packed into one string (length-prefixed cells), so a million loans
 // cost about one small allocation each and a cell read is a short walk.
 class LoanGrid {
-public:
+  public:
     explicit LoanGrid(int cols = 13, int rows = 2);
 
     int Rows() const { return static_cast<int>(rows_.size()); }
@@ -66,19 +66,19 @@ public:
     // all of it (for rebuilding the table); a Quiet batch passes data changes on as they come but
     // reports the current cell once, at its end (for scans that walk the current row).
     class Batch {
-    public:
+      public:
         enum class Kind { Reset, Quiet };
         Batch(LoanGrid& grid, Kind kind);
         ~Batch();
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
 
-    private:
+      private:
         LoanGrid& grid_;
         Kind kind_;
     };
 
-private:
+  private:
     using PackedRow = std::string;
 
     static PackedRow BlankRow(int cols);

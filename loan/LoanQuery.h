@@ -11,7 +11,7 @@ namespace loan {
 // The scans that find and filter loans. They walk the grid's current cell, the way the window's
 // commands rely on; run them inside a LoanGrid::Batch so a view is not told about every step.
 class LoanQuery {
-public:
+  public:
     // The search dialog's scan: current cell to column 0, row 0; then, unless the entry (trimmed,
     // upper-cased) is empty or the table has no loan, rows 1..R-1 in turn until a code cell
     // (upper-cased, not trimmed) equals it. Returns the equal row (left current) or -1 (the

@@ -13,12 +13,15 @@ namespace loan {
 // with spaces or cut to their widths, then a carriage return.
 struct LoanRecord {
     static constexpr std::size_t kSize = 114;
-    static constexpr std::array<int, 13> kOffsets = {0, 15, 26, 29, 35, 41, 52, 58, 64, 75, 86, 98, 110};
+    static constexpr std::array<int, 13> kOffsets = {0,  15, 26, 29, 35, 41, 52,
+                                                     58, 64, 75, 86, 98, 110};
 
     // Encodes row of grid into out (kSize bytes).
     static void Encode(const LoanGrid& grid, int row, char* out);
     // Decodes one record into 13 UTF-8 texts with leading and trailing spaces removed.
     static std::array<std::string, 13> Decode(const char* record);
+    // As Decode, reusing the strings' storage; for readers that decode many records.
+    static void DecodeInto(const char* record, std::array<std::string, 13>& texts);
 };
 
 // Windows-1252 <-> UTF-8. Every byte decodes (the five unassigned bytes to the C1 controls of the

@@ -27,18 +27,27 @@ enum LoanCol : int {
     ColActive,
 };
 
-inline constexpr std::array<std::string_view, kLoanCols> kHeadings = {
-    "Loan Code",          "Loan Principal",     "Loan Term Years", "Percent Variable",
-    "Interest Variable",  "Principal Variable", "Percent Fixed",   "Interest Fixed",
-    "Principal Fixed",    "Repayment Time",     "Installment",     "Yearly Payment",
-    "Active"};
+inline constexpr std::array<std::string_view, kLoanCols> kHeadings = {"Loan Code",
+                                                                      "Loan Principal",
+                                                                      "Loan Term Years",
+                                                                      "Percent Variable",
+                                                                      "Interest Variable",
+                                                                      "Principal Variable",
+                                                                      "Percent Fixed",
+                                                                      "Interest Fixed",
+                                                                      "Principal Fixed",
+                                                                      "Repayment Time",
+                                                                      "Installment",
+                                                                      "Yearly Payment",
+                                                                      "Active"};
 
 // Screen widths of the columns, twips.
-inline constexpr std::array<int, kLoanCols> kColumnTwips = {2000, 1600, 1600, 1600, 1600, 1600, 1600,
-                                                            1600, 1600, 1600, 1600, 1600, 800};
+inline constexpr std::array<int, kLoanCols> kColumnTwips = {
+    2000, 1600, 1600, 1600, 1600, 1600, 1600, 1600, 1600, 1600, 1600, 1600, 800};
 
 // Characters each column keeps in a loan file.
-inline constexpr std::array<int, kLoanCols> kRecordWidths = {15, 11, 3, 6, 6, 11, 6, 6, 11, 11, 12, 12, 3};
+inline constexpr std::array<int, kLoanCols> kRecordWidths = {15, 11, 3,  6,  6,  11, 6,
+                                                             6,  11, 11, 12, 12, 3};
 
 // Repayment times by index 1..5; index 0 is unused.
 inline constexpr std::array<std::string_view, 6> kRepaymentTimeNames = {
@@ -52,6 +61,8 @@ std::string_view RepaymentTimeName(int index);
 
 // Upper case for the letters a loan file can hold (ASCII and Windows-1252), over UTF-8 text.
 std::string UpperCase(std::string_view text);
+// As UpperCase, into out, which has room for text.size() bytes: upper-casing keeps the length.
+void UpperCaseInto(std::string_view text, char* out);
 // Without leading and trailing blanks (space and tab).
 std::string_view Trimmed(std::string_view text);
 
@@ -59,7 +70,7 @@ std::string_view Trimmed(std::string_view text);
 // Every operation goes through the grid's current cell, as the window's commands rely on
 // where the current cell is left afterwards.
 class LoanTable {
-public:
+  public:
     LoanTable();
 
     LoanGrid Grid;
@@ -75,14 +86,14 @@ public:
     // First row 1..R-1 whose code cell equals code exactly (cell not trimmed), or -1.
     // Walks the current row down column 0 and leaves it on the equal row or on the last row.
     int FindExactCode(std::string_view code);
-    // First row 1..R-1 whose code cell, upper-cased, equals code trimmed and upper-cased, or -1.
-    // Leaves the current cell as FindExactCode does.
+    // First row 1..R-1 whose code cell, upper-cased, equals code trimmed and upper-cased, or -1;
+    // a blank code finds nothing. Leaves the current cell as FindExactCode does.
     int FindCodeIgnoringCase(std::string_view code);
 
     // Writes the 13 texts into row (a loan row, or the blank last row, which is then followed by
     // a new blank row); the current cell ends on that row, column 12. Sets FileChanged.
     void WriteLoan(int row, const std::array<std::string, kLoanCols>& texts);
-    // Removes a loan row; sets FileChanged.
+    // Removes a loan row; sets FileChanged. The heading row and the blank last row are left alone.
     void DeleteLoan(int row);
 };
 

@@ -1,0 +1,328 @@
+#include "loan/LoanFileReader.h"
+#include "loan/LoanFileWriter.h"
+#include "loan/LoanRecord.h"
+#include "loan/LoanTable.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <streambuf>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using loan::LoanFileReader;
+using loan::LoanFileWriter;
+using loan::LoanTable;
+using Texts = std::array<std::string, loan::kLoanCols>;
+
+Texts Loan(const std::string& code) {
+    return {code,  "250000", "25",      "60",        "7.5",        "150000", "40",
+            "6.9", "100000", "Monthly", "$1,500.00", "$18,000.00", "Yes"};
+}
+
+LoanTable TableWith(int loans) {
+    LoanTable table;
+    for (int i = 0; i < loans; ++i)
+        table.WriteLoan(table.Grid.Rows() - 1, Loan("L" + std::to_string(i)));
+    return table;
+}
+
+std::vector<std::vector<std::string>> Cells(const loan::LoanGrid& grid) {
+    std::vector<std::vector<std::string>> cells;
+    for (int r = 0; r < grid.Rows(); ++r) {
+        auto& row = cells.emplace_back();
+        for (int c = 0; c < grid.Cols(); ++c)
+            row.emplace_back(grid.TextAt(r, c));
+    }
+    return cells;
+}
+
+std::string Written(LoanTable& table) {
+    std::ostringstream out;
+    EXPECT_TRUE(LoanFileWriter::Write(out, table.Grid).ok);
+    return out.str();
+}
+
+std::string Record(const std::string& code) {
+    return code + std::string(113 - code.size(), ' ') + "\r";
+}
+
+// A stream buffer that passes k bytes and then fails, as a disk or network file can.
+class FailingBuffer : public std::streambuf {
+  public:
+    FailingBuffer(std::string data, std::size_t failAfter)
+        : data_(std::move(data)), failAfter_(failAfter) {}
+    std::string written;
+
+  protected:
+    int_type underflow() override {
+        if (pos_ >= failAfter_) throw std::runtime_error("device failed");
+        if (pos_ >= data_.size()) return traits_type::eof();
+        current_ = data_[pos_++];
+        setg(&current_, &current_, &current_ + 1);
+        return traits_type::to_int_type(current_);
+    }
+    int_type overflow(int_type ch) override {
+        if (written.size() >= failAfter_) return traits_type::eof();
+        if (!traits_type::eq_int_type(ch, traits_type::eof()))
+            written.push_back(traits_type::to_char_type(ch));
+        return traits_type::not_eof(ch);
+    }
+
+  private:
+    std::string data_;
+    std::size_t failAfter_;
+    std::size_t pos_ = 0;
+    char current_ = 0;
+};
+
+class TempFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("loan_file_test_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder_))
+            names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static std::string Contents(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    static void Put(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    fs::path folder_;
+};
+
+TEST(LoanFile, TheEmptyTableIsOneBlankRecordAndReadsBack) {
+    LoanTable table;
+    const std::string bytes = Written(table);
+    EXPECT_EQ(bytes, std::string(113, ' ') + "\r");
+
+    LoanTable read = TableWith(3);
+    ASSERT_TRUE(LoanFileReader::ReadBytes(bytes, read.Grid).ok);
+    EXPECT_EQ(Cells(read.Grid), Cells(LoanTable().Grid));
+}
+
+TEST(LoanFile, NLoansGiveNPlusOneRecordsAndReadBackTheSame) {
+    for (const int n : {1, 2, 7, 9000}) {
+        LoanTable table = TableWith(n);
+        table.Grid.SetTextAt(1, 0, "Crème brûlée €"); // non-ASCII through Windows-1252
+        table.Grid.SetTextAt(n, 11, "");              // an empty cell inside a loan
+        const std::string bytes = Written(table);
+        ASSERT_EQ(bytes.size(), static_cast<std::size_t>(n + 1) * 114) << n;
+        EXPECT_EQ(table.Grid.Row(), n + 1) << "current cell ends on the blank row";
+        EXPECT_EQ(table.Grid.Col(), 12);
+
+        LoanTable read;
+        std::istringstream in(bytes);
+        ASSERT_TRUE(LoanFileReader::Read(in, read.Grid).ok);
+        EXPECT_EQ(Cells(read.Grid), Cells(table.Grid)) << n;
+        EXPECT_EQ(static_cast<unsigned char>(bytes[2]), 0xE8u) << "è is one byte in the file";
+    }
+}
+
+TEST(LoanFile, ReadingTrimsCutsAndCompletesTheTable) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> codes; // column 0 of rows 1.. after reading
+    } cases[] = {
+        {"empty file", "", {""}},
+        {"only a partial record", std::string(113, ' '), {""}},
+        {"partial tail ignored", Record("A") + Record("") + "B   ", {"A", ""}},
+        {"last record not blank", Record("A") + Record("B"), {"A", "B", ""}},
+        {"blank rows inside kept", Record("") + Record("A") + Record(""), {"", "A", ""}},
+        {"spaces around lost", Record("  A B  ") + Record(""), {"A B", ""}},
+        {"no carriage return needed", Record("A").substr(0, 113) + "x" + Record(""), {"A", ""}},
+    };
+    for (const auto& c : cases) {
+        LoanTable table = TableWith(2);
+        ASSERT_TRUE(LoanFileReader::ReadBytes(c.bytes, table.Grid).ok) << c.name;
+        std::vector<std::string> codes;
+        for (int r = 1; r < table.Grid.Rows(); ++r)
+            codes.emplace_back(table.Grid.TextAt(r, 0));
+        EXPECT_EQ(codes, c.codes) << c.name;
+        EXPECT_TRUE(table.Grid.RowIsBlank(table.Grid.Rows() - 1)) << c.name;
+        EXPECT_EQ(table.Grid.TextAt(0, 0), "Loan Code") << c.name << ": headings kept";
+    }
+}
+
+TEST(LoanFile, EveryFieldLandsInItsColumn) {
+    std::string record;
+    for (int c = 0; c < 13; ++c) {
+        const std::string text = std::string(1, static_cast<char>('a' + c));
+        record += text + std::string(static_cast<std::size_t>(loan::kRecordWidths[c] - 1), ' ');
+    }
+    record += '\r';
+    LoanTable table;
+    ASSERT_TRUE(LoanFileReader::ReadBytes(record + Record(""), table.Grid).ok);
+    for (int c = 0; c < 13; ++c)
+        EXPECT_EQ(table.Grid.TextAt(1, c), std::string(1, static_cast<char>('a' + c)));
+}
+
+TEST(LoanFile, AReadThatFailsMidwayLeavesTheTableAsItWas) {
+    LoanTable five = TableWith(5);
+    const std::string bytes = Written(five);
+    for (const std::size_t k : {0u, 1u, 113u, 114u, 300u, 683u}) {
+        LoanTable table = TableWith(2);
+        const auto before = Cells(table.Grid);
+        FailingBuffer buffer(bytes, k);
+        std::istream in(&buffer);
+        const auto result = LoanFileReader::Read(in, table.Grid);
+        EXPECT_FALSE(result.ok) << k;
+        EXPECT_FALSE(result.error.empty());
+        EXPECT_EQ(Cells(table.Grid), before) << k;
+    }
+    // Past the end the device is never asked again: a whole read.
+    LoanTable table;
+    FailingBuffer buffer(bytes, bytes.size() + 1);
+    std::istream in(&buffer);
+    EXPECT_TRUE(LoanFileReader::Read(in, table.Grid).ok);
+    EXPECT_EQ(table.LoanCount(), 5);
+}
+
+TEST(LoanFile, AStreamAlreadyFailedIsAnError) {
+    LoanTable table = TableWith(1);
+    std::istringstream in("");
+    in.setstate(std::ios::failbit);
+    EXPECT_FALSE(LoanFileReader::Read(in, table.Grid).ok);
+    EXPECT_EQ(table.LoanCount(), 1);
+}
+
+TEST(LoanFile, AWriteThatFailsMidwayIsReported) {
+    for (const std::size_t k : {0u, 1u, 114u, 500u}) {
+        LoanTable table = TableWith(4);
+        FailingBuffer buffer("", k);
+        std::ostream out(&buffer);
+        const auto result = LoanFileWriter::Write(out, table.Grid);
+        EXPECT_FALSE(result.ok) << k;
+        EXPECT_FALSE(result.error.empty());
+        EXPECT_EQ(table.LoanCount(), 4);
+    }
+}
+
+TEST_F(TempFolder, SavesAndOpensAFile) {
+    LoanTable table = TableWith(3);
+    const std::string path = Path("loans.loa");
+    const auto written = LoanFileWriter::WriteFile(path, table.Grid);
+    ASSERT_TRUE(written.ok) << written.error;
+    EXPECT_EQ(Contents(path), Written(table));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"loans.loa"});
+
+    LoanTable read;
+    const auto result = LoanFileReader::ReadFile(path, read.Grid);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(Cells(read.Grid), Cells(table.Grid));
+    EXPECT_EQ(read.Grid.Row(), read.Grid.Rows() - 1);
+}
+
+TEST_F(TempFolder, SavingReplacesAnOlderLongerFileWhole) {
+    const std::string path = Path("loans.loa");
+    LoanTable big = TableWith(10);
+    ASSERT_TRUE(LoanFileWriter::WriteFile(path, big.Grid).ok);
+    ::chmod(path.c_str(), 0640);
+    LoanTable small = TableWith(1);
+    ASSERT_TRUE(LoanFileWriter::WriteFile(path, small.Grid).ok);
+    EXPECT_EQ(Contents(path).size(), 2u * 114);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file's permissions are kept";
+}
+
+TEST_F(TempFolder, SavingThroughALinkReplacesTheFileItPointsTo) {
+    const std::string real = Path("real.loa"), link = Path("link.loa");
+    Put(real, "old");
+    fs::create_symlink(real, link);
+    LoanTable table = TableWith(1);
+    ASSERT_TRUE(LoanFileWriter::WriteFile(link, table.Grid).ok);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Contents(real), Written(table));
+}
+
+TEST_F(TempFolder, FailedSavesReportTheReasonAndLeaveNoTrace) {
+    Put(Path("plain"), "x");
+    fs::create_directory(Path("folder.loa"));
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {Path("missing/loans.loa"), "No such file or directory"},
+        {Path("plain/loans.loa"), "Not a directory"},
+        {Path("folder.loa"), "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        LoanTable table = TableWith(2);
+        const auto result = LoanFileWriter::WriteFile(c.path, table.Grid);
+        EXPECT_FALSE(result.ok) << c.path;
+        EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
+        EXPECT_EQ(table.LoanCount(), 2);
+    }
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"folder.loa", "plain"}));
+    EXPECT_TRUE(fs::is_empty(Path("folder.loa")));
+}
+
+// A file-size limit makes the disk refuse the write part way through, like a full disk.
+TEST_F(TempFolder, ASaveThatFailsPartWayLeavesTheOldFileByteForByte) {
+    const std::string path = Path("loans.loa");
+    LoanTable old = TableWith(3);
+    ASSERT_TRUE(LoanFileWriter::WriteFile(path, old.Grid).ok);
+    const std::string before = Contents(path);
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    LoanTable table = TableWith(50);
+    const auto result = LoanFileWriter::WriteFile(path, table.Grid);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("File too large"), std::string::npos) << result.error;
+    EXPECT_EQ(Contents(path), before);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"loans.loa"}) << "no temporary file left";
+    EXPECT_EQ(table.Grid.Row(), table.Grid.Rows() - 1);
+}
+
+TEST_F(TempFolder, FailedOpensReportTheReasonAndKeepTheTable) {
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {Path("missing.loa"), "No such file or directory"},
+        {folder_.string(), "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        LoanTable table = TableWith(2);
+        const auto before = Cells(table.Grid);
+        const auto result = LoanFileReader::ReadFile(c.path, table.Grid);
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
+        EXPECT_EQ(Cells(table.Grid), before);
+    }
+}
+
+} // namespace
