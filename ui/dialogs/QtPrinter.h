@@ -10,9 +10,11 @@
 class QPrinter;
 
 // Lays lines out top to bottom from the page's printable area, in the printer's resolution.
-// The job starts with the first line; a printer left without EndDoc is aborted.
+// The job starts with the first line, so a job that prints nothing puts out no page; a page
+// break is made when the next line comes, so a break at the end leaves no blank page. A job
+// not ended with EndDoc is aborted (a partial file of a print-to-file job is removed).
 class QtPrinter final : public Printer {
-public:
+  public:
     explicit QtPrinter(std::unique_ptr<QPrinter> printer);
     ~QtPrinter() override;
 
@@ -23,12 +25,14 @@ public:
 
     QPrinter& Device() { return *printer_; }
 
-private:
+  private:
     bool Begin();
+    bool Failed() const;
 
     std::unique_ptr<QPrinter> printer_;
     QPainter painter_;
     QFont font_;
     double y_ = 0;
+    bool pageBreakDue_ = false;
     bool ended_ = false;
 };

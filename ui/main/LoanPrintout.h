@@ -11,7 +11,7 @@ class LoanGrid;
 
 // The Print command and the loan block it prints.
 class LoanPrintout {
-public:
+  public:
     // The whole command: selection check, print options, printer setup, the selected loan or
     // all active/inactive loans two to a page, end of job.
     static void Run(QWidget* parent, loan::LoanGrid& grid, PrintSettings& settings);
