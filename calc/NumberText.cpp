@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace calc {
@@ -25,42 +26,44 @@ std::string_view TrimSpaces(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// A number already split into its parts: sign, mantissa digits with the point among them, and
-// a decimal exponent. from_chars knows neither "+" nor "D", so the parts are re-assembled.
-struct NumberParts {
-    bool negative = false;
-    std::string mantissa; // digits and at most one "."
-    bool anyDigit = false;
-    long exponent = 0;
+// The characters of a number as from_chars wants them: mantissa digits with the point among
+// them, then "e" and the exponent (from_chars knows neither "+" nor "D"). Typed numbers are
+// short, so they stay on the stack.
+class NumberBuffer {
+  public:
+    void Push(char c) {
+        if (size_ < sizeof small_) {
+            small_[size_] = c;
+        } else {
+            if (large_.empty()) {
+                large_.assign(small_, size_);
+            }
+            large_ += c;
+        }
+        ++size_;
+    }
+
+    std::string_view View() const {
+        return size_ <= sizeof small_ ? std::string_view(small_, size_) : std::string_view(large_);
+    }
+
+  private:
+    char small_[64];
+    std::size_t size_ = 0;
+    std::string large_;
 };
 
-double PartsValue(const NumberParts& parts) {
-    if (!parts.anyDigit) {
+// An overflow or an underflow of a mantissa and exponent that from_chars could not hold: tell
+// them apart by the power of ten of the first significant digit.
+double OutOfRange(std::string_view mantissa, long exponent) {
+    const auto first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) {
         return 0.0;
     }
-    std::string buffer = parts.mantissa;
-    if (parts.exponent != 0) {
-        buffer += 'e';
-        buffer += std::to_string(parts.exponent);
-    }
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    (void)end;
-    if (error == std::errc::result_out_of_range) {
-        // An overflow or an underflow: tell them apart by the power of ten of the first
-        // significant digit.
-        const std::string& m = parts.mantissa;
-        const auto first = m.find_first_of("123456789");
-        if (first == std::string::npos) {
-            value = 0.0;
-        } else {
-            const auto point = std::min(m.find('.'), m.size());
-            const long power = first < point ? static_cast<long>(point - first) - 1
-                                             : -static_cast<long>(first - point);
-            value = power + parts.exponent > 0 ? HUGE_VAL : 0.0;
-        }
-    }
-    return parts.negative ? -value : value;
+    const auto point = std::min(mantissa.find('.'), mantissa.size());
+    const long power =
+        first < point ? static_cast<long>(point - first) - 1 : -static_cast<long>(first - point);
+    return power + exponent > 0 ? HUGE_VAL : 0.0;
 }
 
 // Digits of |x| to 15 significant figures and the power of ten of the first one.
@@ -71,79 +74,102 @@ struct Digits15 {
 
 Digits15 SignificantDigits(double magnitude) {
     char buffer[40];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
+    // The shortest digits that read back as the value are its 15-digit rounding whenever there
+    // are at most 15 of them, and they come much cheaper than a fixed precision.
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific);
+    const auto digitsBefore = [&](const char* end) {
+        return std::count_if(static_cast<const char*>(buffer), end, IsDigit);
+    };
+    const char* e = std::find(buffer, result.ptr, 'e');
+    if (digitsBefore(e) > 15) {
+        result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                               std::chars_format::scientific, 14);
+        e = std::find(buffer, result.ptr, 'e');
+    }
     Digits15 out;
+    std::fill_n(out.digits, 15, '0');
     int count = 0;
-    const char* p = buffer;
-    for (; p != result.ptr && *p != 'e'; ++p) {
+    for (const char* p = buffer; p != e; ++p) {
         if (IsDigit(*p)) {
             out.digits[count++] = *p;
         }
     }
-    int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), result.ptr, exponent);
-    out.exponent = exponent;
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), result.ptr, out.exponent);
     return out;
 }
 
-// |x| taken to 15 significant digits, then to two decimals with halves away from zero, its
-// integer digits grouped by threes. Sets negative when the rounded value is not zero.
-std::string GroupedTwoDecimals(double x, bool& negative) {
-    negative = false;
-    std::string digits; // integer digits followed by exactly three decimals
-    if (x != 0.0) {
+// Room for the grouped digits of the largest double and a prefix.
+constexpr std::size_t kMoneyTextSize = 480;
+
+// Writes |x| taken to 15 significant digits, then to two decimals with halves away from zero,
+// its integer digits grouped by threes, after the prefix ("", "$", "-", "-$" or "$-" chosen by
+// prefix(negative), negative meaning that the rounded value is below zero).
+template <typename Prefix> std::string MoneyText(double x, Prefix prefix) {
+    // Integer digits, then three decimals; one spare place in front for a carry.
+    char digits[kMoneyTextSize];
+    std::size_t size = 1;
+    digits[0] = '0';
+    if (x == 0.0) {
+        std::memcpy(digits + size, "0000", 4);
+        size += 4;
+    } else {
         const Digits15 sig = SignificantDigits(std::fabs(x));
         const int integerCount = sig.exponent + 1;
-        if (integerCount <= 0) {
-            digits.assign(1, '0');
-            std::string fraction(static_cast<std::size_t>(-integerCount), '0');
-            fraction += sig.digits;
-            fraction.resize(3, '0');
-            digits += fraction;
-        } else {
-            digits = sig.digits;
-            digits.resize(static_cast<std::size_t>(integerCount) + 3, '0');
+        const std::size_t wanted = static_cast<std::size_t>(std::max(integerCount, 1)) + 3;
+        std::fill_n(digits + size, wanted, '0');
+        // Place digit k of the 15 at its decimal position relative to the point.
+        const int firstPlace = integerCount <= 0 ? 1 - integerCount : 0;
+        for (int k = 0; k < 15; ++k) {
+            const int place = firstPlace + k;
+            if (place >= static_cast<int>(wanted)) {
+                break;
+            }
+            digits[size + static_cast<std::size_t>(place)] = sig.digits[k];
         }
-    } else {
-        digits = "0000";
+        size += wanted;
     }
-    const bool roundUp = digits.back() >= '5';
-    digits.pop_back();
+    const bool roundUp = digits[--size] >= '5';
     if (roundUp) {
-        auto i = digits.size();
-        while (i > 0 && digits[i - 1] == '9') {
+        std::size_t i = size;
+        while (digits[i - 1] == '9') {
             digits[--i] = '0';
         }
-        if (i == 0) {
-            digits.insert(digits.begin(), '1');
-        } else {
-            ++digits[i - 1];
-        }
+        ++digits[i - 1];
     }
-    const std::string_view integerPart(digits.data(), digits.size() - 2);
-    const auto firstSignificant = integerPart.find_first_not_of('0');
-    const std::string_view integer = firstSignificant == std::string_view::npos
-                                         ? std::string_view("0")
-                                         : integerPart.substr(firstSignificant);
-    std::string out;
-    out.reserve(integer.size() + integer.size() / 3 + 3);
-    for (std::size_t i = 0; i < integer.size(); ++i) {
-        if (i > 0 && (integer.size() - i) % 3 == 0) {
-            out += ',';
-        }
-        out += integer[i];
+    std::size_t first = 0;
+    while (first < size - 3 && digits[first] == '0') {
+        ++first;
     }
-    out += '.';
-    out.append(digits, digits.size() - 2, 2);
-    negative = x < 0.0 && digits.find_first_not_of('0') != std::string::npos;
-    return out;
+    bool zero = true;
+    for (std::size_t i = first; i < size; ++i) {
+        zero = zero && digits[i] == '0';
+    }
+    const std::string_view head = prefix(x < 0.0 && !zero);
+
+    char text[kMoneyTextSize + 8];
+    std::size_t length = head.size();
+    std::memcpy(text, head.data(), head.size());
+    const std::size_t integerCount = size - 2 - first;
+    for (std::size_t i = 0; i < integerCount; ++i) {
+        if (i > 0 && (integerCount - i) % 3 == 0) {
+            text[length++] = ',';
+        }
+        text[length++] = digits[first + i];
+    }
+    text[length++] = '.';
+    text[length++] = digits[size - 2];
+    text[length++] = digits[size - 1];
+    return std::string(text, length);
+}
+
+std::string_view CurrencyPrefix(bool negative) {
+    return negative ? "$-" : "$";
 }
 
 } // namespace
 
 double TextValue(std::string_view text) {
-    NumberParts parts;
     std::size_t i = 0;
     const auto next = [&]() -> char {
         while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) {
@@ -152,20 +178,28 @@ double TextValue(std::string_view text) {
         return i < text.size() ? text[i] : '\0';
     };
     char c = next();
+    bool negative = false;
     if (c == '+' || c == '-') {
-        parts.negative = c == '-';
+        negative = c == '-';
         ++i;
         c = next();
     }
+    NumberBuffer number;
+    bool anyDigit = false;
     bool seenPoint = false;
     while (IsDigit(c) || (c == '.' && !seenPoint)) {
         seenPoint = seenPoint || c == '.';
-        parts.anyDigit = parts.anyDigit || c != '.';
-        parts.mantissa += c;
+        anyDigit = anyDigit || c != '.';
+        number.Push(c);
         ++i;
         c = next();
     }
-    if (parts.anyDigit && IsExponentLetter(c)) {
+    if (!anyDigit) {
+        return 0.0;
+    }
+    const std::size_t mantissaSize = number.View().size();
+    long exponent = 0;
+    if (IsExponentLetter(c)) {
         ++i;
         c = next();
         bool negativeExponent = false;
@@ -174,16 +208,31 @@ double TextValue(std::string_view text) {
             ++i;
             c = next();
         }
-        long exponent = 0;
         while (IsDigit(c)) {
             // Saturate: any exponent this large already over- or underflows.
             exponent = std::min(exponent * 10 + (c - '0'), 100000000L);
             ++i;
             c = next();
         }
-        parts.exponent = negativeExponent ? -exponent : exponent;
+        if (negativeExponent) {
+            exponent = -exponent;
+        }
     }
-    return PartsValue(parts);
+    if (exponent != 0) {
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, exponent);
+        number.Push('e');
+        for (const char* p = digits; p != written.ptr; ++p) {
+            number.Push(*p);
+        }
+    }
+    const std::string_view chars = number.View();
+    double value = 0.0;
+    if (std::from_chars(chars.data(), chars.data() + chars.size(), value).ec ==
+        std::errc::result_out_of_range) {
+        value = OutOfRange(chars.substr(0, mantissaSize), exponent);
+    }
+    return negative ? -value : value;
 }
 
 double RoundHalfEven(double x, int decimals) {
@@ -211,41 +260,48 @@ std::string NumberText(double x) {
         return "0";
     }
     const Digits15 sig = SignificantDigits(std::fabs(x));
-    std::string_view digits(sig.digits);
-    digits = digits.substr(0, digits.find_last_not_of('0') + 1);
-    std::string out;
+    int count = 15;
+    while (sig.digits[count - 1] == '0') {
+        --count;
+    }
+    char text[40];
+    std::size_t length = 0;
     if (x < 0.0) {
-        out += '-';
+        text[length++] = '-';
     }
     const int e = sig.exponent;
     if (e >= 15 || e < -4) {
-        out += digits[0];
-        if (digits.size() > 1) {
-            out += '.';
-            out.append(digits.substr(1));
+        text[length++] = sig.digits[0];
+        if (count > 1) {
+            text[length++] = '.';
+            std::memcpy(text + length, sig.digits + 1, static_cast<std::size_t>(count - 1));
+            length += static_cast<std::size_t>(count - 1);
         }
-        out += e < 0 ? "E-" : "E+";
+        text[length++] = 'E';
+        text[length++] = e < 0 ? '-' : '+';
         const int magnitude = e < 0 ? -e : e;
         if (magnitude < 10) {
-            out += '0';
+            text[length++] = '0';
         }
-        out += std::to_string(magnitude);
+        length = static_cast<std::size_t>(
+            std::to_chars(text + length, text + sizeof text, magnitude).ptr - text);
     } else if (e >= 0) {
-        const auto integerCount = static_cast<std::size_t>(e) + 1;
-        if (digits.size() <= integerCount) {
-            out.append(digits);
-            out.append(integerCount - digits.size(), '0');
-        } else {
-            out.append(digits.substr(0, integerCount));
-            out += '.';
-            out.append(digits.substr(integerCount));
+        const int integerCount = e + 1;
+        for (int k = 0; k < std::max(count, integerCount); ++k) {
+            if (k == integerCount) {
+                text[length++] = '.';
+            }
+            text[length++] = k < count ? sig.digits[k] : '0';
         }
     } else {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-e - 1), '0');
-        out.append(digits);
+        text[length++] = '0';
+        text[length++] = '.';
+        std::fill_n(text + length, -e - 1, '0');
+        length += static_cast<std::size_t>(-e - 1);
+        std::memcpy(text + length, sig.digits, static_cast<std::size_t>(count));
+        length += static_cast<std::size_t>(count);
     }
-    return out;
+    return std::string(text, length);
 }
 
 std::string CurrencyText(std::string_view t) {
@@ -257,9 +313,16 @@ std::string CurrencyText(std::string_view t) {
         // A text that is no number is left as it stands, like a number format does.
         return "$" + std::string(t);
     }
-    bool negative = false;
-    std::string grouped = GroupedTwoDecimals(*value, negative);
-    return negative ? "$-" + grouped : "$" + grouped;
+    return MoneyText(*value, CurrencyPrefix);
+}
+
+std::string CurrencyTextOf(double x) {
+    if (!std::isfinite(x)) {
+        return {};
+    }
+    // The 15 digits of x are those of NumberText(x), and a text of 15 digits reads back to a
+    // double with the same 15 digits, so this is the currency text of the plain text.
+    return MoneyText(x, CurrencyPrefix);
 }
 
 std::optional<double> StrictNumber(std::string_view text) {
@@ -347,13 +410,12 @@ std::string AmountText(std::string_view cell, bool dollar) {
     if (!std::isfinite(value)) {
         return std::string(cell);
     }
-    bool below = false;
-    std::string grouped = GroupedTwoDecimals(value, below);
-    std::string out = below ? "-" : "";
-    if (dollar) {
-        out += '$';
-    }
-    return out + grouped;
+    return MoneyText(value, [dollar](bool below) -> std::string_view {
+        if (dollar) {
+            return below ? "-$" : "$";
+        }
+        return below ? "-" : "";
+    });
 }
 
 } // namespace calc

@@ -21,6 +21,10 @@ std::string NumberText(double x);
 // "$" alone for an empty t.
 std::string CurrencyText(std::string_view t);
 
+// CurrencyText(NumberText(x)), without the trip through the text; empty for a value that is
+// not finite.
+std::string CurrencyTextOf(double x);
+
 // Strict reading of a rate: optional sign, digits with at most one ".", at least one digit,
 // optional exponent, nothing else once trimmed. Empty when the text is not such a number.
 std::optional<double> StrictNumber(std::string_view text);

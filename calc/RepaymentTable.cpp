@@ -3,6 +3,7 @@
 #include "LoanSplit.h"
 #include "NumberText.h"
 
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -94,48 +95,55 @@ RepaymentResult CalculateRepayments(const RepaymentFields& fields, RepaymentCell
         return result;
     }
 
+    // The cells' numbers are kept as values and turned into text once: plain number texts for
+    // the cells written before a failure, currency texts of those plain texts otherwise.
+    std::array<double, kRepaymentCells> value{};
+    int written = 0; // cells are written in index order, Cel(2) skipped
+    const auto fail = [&] {
+        for (int i = 0; i < written; ++i) {
+            if (i != 2) {
+                cel[i] = NumberText(value[i]);
+            }
+        }
+        result.failed = true;
+        return result;
+    };
+    const auto write = [&](int index, double x) {
+        if (!Finite(x)) {
+            return false;
+        }
+        value[index] = x;
+        written = index + 1;
+        return true;
+    };
+
+    double shownYearly = 0.0; // the row above's yearly payment as its text reads
     for (int row = 0; row < kRepaymentRows; ++row) {
         const double n = PeriodsPerYear(row);
         const auto variable = PMT(*variableRate / n, n * term, -variableAmount);
         const auto fixed = PMT(*fixedRate / n, n * term, -fixedAmount);
         if (!variable || !fixed) {
-            result.failed = true;
-            return result;
+            return fail();
         }
         const double sum = *fixed + *variable;
-        const double instalment = RoundHalfEven(sum, 2);
-        if (!Finite(sum) || !Finite(instalment)) {
-            result.failed = true;
-            return result;
+        if (!Finite(sum) || !write(3 * row, RoundHalfEven(sum, 2))) {
+            return fail();
         }
-        cel[3 * row] = NumberText(instalment);
-
         // From the unrounded sum, not the rounded instalment.
-        const double yearly = RoundHalfEven(sum * n, 2);
-        if (!Finite(yearly)) {
-            result.failed = true;
-            return result;
+        if (!write(3 * row + 1, RoundHalfEven(sum * n, 2))) {
+            return fail();
         }
-        cel[3 * row + 1] = NumberText(yearly);
-
-        if (row > 0) {
-            // Read back from the rounded texts, so each difference matches the cells shown.
-            const double difference =
-                RoundHalfEven(TextValue(cel[3 * row + 1]) - TextValue(cel[3 * row - 2]), 2);
-            if (!Finite(difference)) {
-                result.failed = true;
-                return result;
-            }
-            cel[3 * row + 2] = NumberText(difference);
+        // Read back from the rounded texts, so each difference matches the cells shown.
+        const double yearly = TextValue(NumberText(value[3 * row + 1]));
+        if (row > 0 && !write(3 * row + 2, RoundHalfEven(yearly - shownYearly, 2))) {
+            return fail();
         }
+        shownYearly = yearly;
     }
 
     for (int i = 0; i < kRepaymentCells; ++i) {
-        if (i != 2) {
-            cel[i] = CurrencyText(cel[i]);
-        }
+        cel[i] = i == 2 ? std::string() : CurrencyTextOf(value[i]);
     }
-    cel[2].clear(); // the weekly row has no row above to differ from
     return result;
 }
 

@@ -216,3 +216,22 @@ TEST(AmountText, LeavesNumbersBeyondDoublePrecisionUnchanged) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CurrencyTextOf, EqualsTheCurrencyTextOfTheNumberText) {
+    std::mt19937_64 random(99);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-6, 18);
+    std::uniform_int_distribution<int> decimals(0, 4);
+    for (int i = 0; i < 20000; ++i) {
+        double x = mantissa(random) * std::pow(10.0, exponent(random));
+        if (i % 2 == 0) {
+            x = RoundHalfEven(x, decimals(random));
+        }
+        ASSERT_EQ(calc::CurrencyTextOf(x), CurrencyText(NumberText(x))) << x;
+    }
+    EXPECT_EQ(calc::CurrencyTextOf(kInf), "");
+}
+
+} // namespace
