@@ -14,7 +14,12 @@ for tool in desktop-file-validate appstreamcli; do
     fi
 done
 
-desktop-file-validate "$desktop"
+# Hints leave the exit status at 0 but still mean a menu may file the entry badly, so any output fails.
+report=$(desktop-file-validate "$desktop" 2>&1) || { echo "$report"; exit 1; }
+if [ -n "$report" ]; then
+    echo "$report"
+    exit 1
+fi
 
 # Strict, so that infos and warnings fail too. The one exception: the validator does not know
 # ".example" as a top-level domain and so doubts that the reverse-DNS id is one.
