@@ -2,10 +2,15 @@
 
 #include <QDialog>
 
+#include <array>
 #include <functional>
+#include <string_view>
 
+class ClickLabel;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace loan {
@@ -16,9 +21,14 @@ class LoanTable;
 // The loan details dialog: entry of one loan with its results table recomputed at every key.
 // It reads and writes the main window's loan table directly; makeUntitled detaches the table
 // from its file (caption and file name) after a query by code.
+// Unloading ends the dialog: Accepted after OK and Query, Rejected after Cancel or the title bar.
 class frmLoanDetails : public QDialog {
     Q_OBJECT
-public:
+  public:
+    static constexpr int kFields = 9;
+    static constexpr int kCells = 15;
+    static constexpr int kHeadings = 9;
+
     frmLoanDetails(loan::LoanTable& table, loan::LoanGrid& gridQuery,
                    std::function<void()> makeUntitled, QWidget* parent = nullptr);
     ~frmLoanDetails() override;
@@ -30,4 +40,71 @@ public:
 
     // Marks the three result cells of repayment time 1..5 as the chosen row (opening commands).
     void HighlightRepaymentTime(int index);
+
+    // The rest of the dialog, for its tests and the window that opens it.
+    QLabel* lblLoanRec(int index) const;
+    QLabel* Gridf(int index) const;
+    QGroupBox* Frame1(int index) const;
+    QGroupBox* FraActive() const { return FraActive_; }
+    QPushButton* cmdQuery() const { return cmdQuery_; }
+    QPushButton* cmdOK() const { return cmdOK_; }
+    QPushButton* cmdCancel() const { return cmdCancel_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void BuildControls();
+    void Form_Load();
+    void Form_Paint();
+    void Cel_Click(int index);
+    void lblLoanRec_Click(int index);
+    void cmdCancel_Click();
+    void cmdOK_Click();
+    void cmdQuery_Click();
+
+    // Returns false when the character is to be dropped.
+    bool txtLoanRec_KeyPress(int index, int key);
+    void txtLoanRec_KeyUp(int index, int keyCode);
+    void txtLoanRec_GotFocus(int index);
+    void txtLoanRec_LostFocus(int index);
+
+    void SplitLoan(int index);
+    void CalculateRepayments();
+
+    bool FieldKeyPress(int index, QKeyEvent* event);
+    void FieldFocusIn(int index, QFocusEvent* event);
+    void FieldFocusOut(int index, QFocusEvent* event);
+    int FieldIndexOf(const QObject* object) const;
+    void ChooseRow(int row);
+    void SetFieldBackground(int index, const QColor& colour);
+    void SetFieldText(int index, const QString& text);
+    void ShowFailure(std::string_view message);
+
+    loan::LoanTable& table_;
+    loan::LoanGrid& gridQuery_;
+    std::function<void()> makeUntitled_;
+
+    std::array<QLineEdit*, kFields> txtLoanRec_{};
+    std::array<ClickLabel*, kFields> lblLoanRec_{};
+    std::array<QLabel*, 4> lblPercent_{};
+    QLabel* lblYears_ = nullptr;
+    std::array<QGroupBox*, 3> Frame1_{};
+    QGroupBox* FraActive_ = nullptr;
+    QRadioButton* OptYes_ = nullptr;
+    QRadioButton* OptNo_ = nullptr;
+    QPushButton* cmdQuery_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    QLabel* lblTitle_ = nullptr;
+    std::array<QLabel*, kHeadings> Gridf_{};
+    std::array<ClickLabel*, kCells> Cel_{};
+
+    // The field whose got-focus handler ran last without its lost-focus handler. A focus change
+    // that only follows the window's activation is not reported by the fields themselves, so
+    // this is how a field learns it lost the focus while another window was in front.
+    int focusedField_ = -1;
 };
