@@ -4,6 +4,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dravenholt Loan"));
+    QApplication::setOrganizationName(QStringLiteral("Dravenholt Information Technology"));
+    QApplication::setOrganizationDomain(QStringLiteral("dravenholt.example"));
     frmLoan window;
     window.show();
     return app.exec();

@@ -1,4 +1,568 @@
 #include "frmLoan.h"
 
-frmLoan::frmLoan(QWidget* parent) : QMainWindow(parent) {}
-frmLoan::~frmLoan() = default;
+#include "GridModel.h"
+#include "LoanGridView.h"
+#include "LoanPrintout.h"
+#include "PictureBox.h"
+#include "loan/LoanFileReader.h"
+#include "loan/LoanFileWriter.h"
+#include "ui/details/frmLoanDetails.h"
+#include "ui/dialogs/AppTitle.h"
+#include "ui/dialogs/BusyPointer.h"
+#include "ui/dialogs/Interaction.h"
+#include "ui/dialogs/Twips.h"
+#include "ui/dialogs/frmAbout.h"
+#include "ui/dialogs/frmSearch.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+
+#include <array>
+
+static void InitPictures() {
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace {
+
+const QString kWebAddress = QStringLiteral("https://www.dravenholt.example");
+const QString kNotLoanFile = QStringLiteral("This is not a loan file. Select a loan file.");
+const QString kLoanFileOnly = QStringLiteral("Loan File Only");
+const QString kOverWrite = QStringLiteral("Over Write?");
+
+// The details dialog's text box for each of columns 0..8.
+constexpr std::array<int, 9> kTextBoxOfColumn = {8, 0, 1, 2, 3, 4, 5, 6, 7};
+
+// Design places, twips: left, top, width, height.
+struct Place {
+    int left, top, width, height;
+};
+constexpr Place kLogo{0, 0, 3675, 1035};
+constexpr Place kNew{3720, 20, 990, 975};
+constexpr Place kEdit{4800, 20, 990, 975};
+constexpr Place kDelete{5880, 20, 990, 975};
+constexpr Place kSearch{6960, 20, 990, 975};
+constexpr Place kGrid{240, 1320, 8895, 4935};
+constexpr Place kGridQuery{240, 1320, 8895, 4695};
+constexpr int kClientWidth = 9405;
+constexpr int kClientHeight = 6450;
+
+void PlaceAt(QWidget* widget, const Place& place) {
+    Twips::Place(widget, place.left, place.top, place.width, place.height);
+}
+
+Interaction::Answer Ask(QWidget* parent, const QString& text, const QString& caption) {
+    return Interaction::Current().Message(parent, text, caption, Interaction::Buttons::YesNo,
+                                          Interaction::Icon::Question);
+}
+
+// Only the last three characters count, whatever their case.
+bool HasLoanExtension(const QString& path) {
+    return path.right(3).toLower() == QLatin1String("loa");
+}
+
+std::string NativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void SetUpHeadings(loan::LoanGrid& grid) {
+    for (int c = 0; c < loan::kLoanCols; ++c) {
+        grid.SetColWidth(c, loan::kColumnTwips[static_cast<std::size_t>(c)]);
+        grid.SetTextAt(0, c, loan::kHeadings[static_cast<std::size_t>(c)]);
+    }
+}
+
+} // namespace
+
+frmLoan::frmLoan(QWidget* parent)
+    : QMainWindow(parent), GridQuery(loan::kLoanCols, 2), dlgOpen(this) {
+    InitPictures();
+    SetUpHeadings(GridQuery);
+    gridModel_ = std::make_unique<GridModel>(Table.Grid);
+    gridQueryModel_ = std::make_unique<GridModel>(GridQuery);
+    BuildControls();
+    BuildMenus();
+    SetCaption();
+    Form_Load();
+}
+
+frmLoan::~frmLoan() {
+    details_.reset();
+    // The views go before the models they show.
+    delete takeCentralWidget();
+}
+
+void frmLoan::BuildControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    const auto picture = [client](const char* name, bool border, const QString& accessibleName) {
+        auto* box = new PictureBox(
+            QPixmap(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name))), border, client);
+        box->setObjectName(QStringLiteral("Pic%1").arg(QLatin1String(name)));
+        box->setAccessibleName(accessibleName);
+        return box;
+    };
+    PicDravenholt =
+        picture("Dravenholt", true, QStringLiteral("Dravenholt Information Technology"));
+    // Each pressed picture lies under its raised one; creating it first puts it below.
+    PicNewDown = picture("NewDown", false, QStringLiteral("New Loan pressed"));
+    PicNewUp = picture("NewUp", false, QStringLiteral("New Loan"));
+    PicEditDown = picture("EditDown", false, QStringLiteral("Edit Loan pressed"));
+    PicEditUp = picture("EditUp", false, QStringLiteral("Edit Loan"));
+    PicDeleteDown = picture("DeleteDown", false, QStringLiteral("Delete Loan pressed"));
+    PicDeleteUp = picture("DeleteUp", false, QStringLiteral("Delete Loan"));
+    PicSearchDown = picture("SearchDown", false, QStringLiteral("Search pressed"));
+    PicSearchUp = picture("SearchUp", false, QStringLiteral("Search"));
+    PicNewUp->setToolTip(QStringLiteral("New Loan"));
+    PicEditUp->setToolTip(QStringLiteral("Edit Loan"));
+    PicDeleteUp->setToolTip(QStringLiteral("Delete Loan"));
+    PicSearchUp->setToolTip(QStringLiteral("Search"));
+
+    PlaceAt(PicDravenholt, kLogo);
+    for (auto* box : {PicNewUp, PicNewDown})
+        PlaceAt(box, kNew);
+    for (auto* box : {PicEditUp, PicEditDown})
+        PlaceAt(box, kEdit);
+    for (auto* box : {PicDeleteUp, PicDeleteDown})
+        PlaceAt(box, kDelete);
+    for (auto* box : {PicSearchUp, PicSearchDown})
+        PlaceAt(box, kSearch);
+
+    GridQueryView = new LoanGridView(*gridQueryModel_, client);
+    GridQueryView->setObjectName(QStringLiteral("GridQuery"));
+    GridQueryView->setAccessibleName(QStringLiteral("Loan Query"));
+    PlaceAt(GridQueryView, kGridQuery);
+    GridQueryView->hide();
+
+    GridView = new LoanGridView(*gridModel_, client);
+    GridView->setObjectName(QStringLiteral("Grid"));
+    GridView->setAccessibleName(QStringLiteral("Loans"));
+    PlaceAt(GridView, kGrid);
+
+    QWidget* order[] = {PicNewUp,   PicEditUp,     PicDeleteUp,   PicSearchUp,
+                        PicNewDown, PicEditDown,   PicDeleteDown, PicSearchDown,
+                        GridView,   PicDravenholt, GridQueryView};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(PicNewUp, &PictureBox::MouseDown, this, &frmLoan::PicNewUp_MouseDown);
+    connect(PicNewUp, &PictureBox::MouseUp, this, &frmLoan::PicNewUp_MouseUp);
+    connect(PicEditUp, &PictureBox::MouseDown, this, &frmLoan::PicEditUp_MouseDown);
+    connect(PicEditUp, &PictureBox::MouseUp, this, &frmLoan::PicEditUp_MouseUp);
+    connect(PicDeleteUp, &PictureBox::MouseDown, this, &frmLoan::PicDeleteUp_MouseDown);
+    connect(PicDeleteUp, &PictureBox::MouseUp, this, &frmLoan::PicDeleteUp_MouseUp);
+    connect(PicSearchUp, &PictureBox::MouseDown, this, &frmLoan::PicSearchUp_MouseDown);
+    connect(PicSearchUp, &PictureBox::MouseUp, this, &frmLoan::PicSearchUp_MouseUp);
+    // A raised picture hidden by its press may lose the release to the pressed picture below it;
+    // the release still belongs to the raised one.
+    const auto forward = [this](PictureBox* down, PictureBox* up, void (frmLoan::*mouseUp)()) {
+        connect(down, &PictureBox::MouseUp, this, [this, up, mouseUp] {
+            if (up->isHidden()) (this->*mouseUp)();
+        });
+    };
+    forward(PicNewDown, PicNewUp, &frmLoan::PicNewUp_MouseUp);
+    forward(PicEditDown, PicEditUp, &frmLoan::PicEditUp_MouseUp);
+    forward(PicDeleteDown, PicDeleteUp, &frmLoan::PicDeleteUp_MouseUp);
+    forward(PicSearchDown, PicSearchUp, &frmLoan::PicSearchUp_MouseUp);
+
+    connect(GridView, &LoanGridView::DblClick, this, &frmLoan::GridView_DblClick);
+
+    const QSize client_size = Twips::Size(this, kClientWidth, kClientHeight);
+    resize(client_size.width(), client_size.height() + menuBar()->sizeHint().height());
+}
+
+void frmLoan::BuildMenus() {
+    struct Item {
+        const char* caption;
+        QKeySequence shortcut;
+    };
+    const auto build = [this](const char* title, std::initializer_list<Item> items,
+                              std::vector<QAction*>& actions, void (frmLoan::*click)(int)) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title));
+        for (const Item& item : items) {
+            const int index = static_cast<int>(actions.size());
+            if (!item.caption) {
+                actions.push_back(menu->addSeparator());
+                continue;
+            }
+            QAction* action = menu->addAction(QString::fromLatin1(item.caption));
+            action->setShortcut(item.shortcut);
+            // Window-wide, so the grid's own Ctrl+A and Ctrl+C cannot take them.
+            action->setShortcutContext(Qt::WindowShortcut);
+            connect(action, &QAction::triggered, this,
+                    [this, click, index] { (this->*click)(index); });
+            actions.push_back(action);
+        }
+    };
+    build("&File",
+          {{"&New", {}},
+           {"&Open", QKeySequence(Qt::CTRL | Qt::Key_O)},
+           {nullptr, {}},
+           {"&Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+           {"Save &As", QKeySequence(Qt::CTRL | Qt::Key_A)},
+           {nullptr, {}},
+           {"&Print", QKeySequence(Qt::CTRL | Qt::Key_P)},
+           {nullptr, {}},
+           {"E&xit", {}}},
+          fileItems_, &frmLoan::mnuFileItem_Click);
+    build("&Grid",
+          {{"&New", QKeySequence(Qt::CTRL | Qt::Key_N)},
+           {"&Edit", QKeySequence(Qt::CTRL | Qt::Key_E)},
+           {"&Delete", QKeySequence(Qt::CTRL | Qt::Key_D)},
+           {"&Search", QKeySequence(Qt::CTRL | Qt::Key_C)}},
+          gridItems_, &frmLoan::mnuGridItem_Click);
+    build("&Help", {{"&About", {}}}, helpItems_, &frmLoan::mnuHelpItem_Click);
+}
+
+void frmLoan::SetCaption() {
+    const QString name = dlgOpen.FileName.isEmpty() ? QStringLiteral("Untitled") : dlgOpen.FileName;
+    setWindowTitle(kAppTitle + QStringLiteral(" - ") + name);
+}
+
+void frmLoan::MakeUntitled() {
+    dlgOpen.FileName.clear();
+    SetCaption();
+}
+
+// ---- Start-up, size and closing
+
+void frmLoan::Form_Load() {
+    Interaction::Current().Message(this, QStringLiteral("For more software visit ") + kWebAddress,
+                                   kAppTitle, Interaction::Buttons::OK,
+                                   Interaction::Icon::Information);
+    Table.FileChanged = false;
+    Settings.PrintAll = false;
+    Settings.PrintActive = false;
+    BusyPointer::SetDefault();
+    Table.SetUp();
+}
+
+void frmLoan::Form_Resize() {
+    const QRect outer = frameGeometry();
+    const int W = Twips::FromPixelsX(this, outer.width());
+    const int H = Twips::FromPixelsY(this, outer.height());
+    const QRect grid = GridView->geometry();
+    // Narrower than 800 twips the grid keeps no width at all rather than a negative one.
+    int gridHeight = Twips::FromPixelsY(this, grid.height());
+    if (kGrid.top + 1800 < H) gridHeight = H - 2200;
+    GridView->resize(Twips::ToPixelsX(this, std::max(W - 800, 0)),
+                     Twips::ToPixelsY(this, gridHeight));
+}
+
+void frmLoan::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmLoan::Form_Unload(bool& Cancel) {
+    // File > Exit has asked already.
+    if (exiting_) return;
+    // Answering Yes and then not saving (a cancelled dialog, a failed write) keeps the window,
+    // so unsaved loans are never thrown away by a save that did not happen.
+    Cancel = !SaveFirst();
+}
+
+void frmLoan::closeEvent(QCloseEvent* event) {
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+// ---- Menus, picture buttons, grid
+
+void frmLoan::mnuFileItem_Click(int index) {
+    switch (index) {
+    case FileNew:
+        FileNewCommand();
+        break;
+    case FileOpen:
+        FileOpenCommand();
+        break;
+    case FileSave:
+        FileSaveCommand();
+        break;
+    case FileSaveAs:
+        FileSaveAsCommand();
+        break;
+    case FilePrint:
+        PrintLoan();
+        break;
+    case FileExit:
+        FileExitCommand();
+        break;
+    default:
+        break;
+    }
+    // After every file command, however it ended, the pointer is the default one.
+    BusyPointer::SetDefault();
+}
+
+void frmLoan::mnuGridItem_Click(int index) {
+    switch (index) {
+    case GridNew:
+        NewLoan();
+        break;
+    case GridEdit:
+        EditLoan();
+        break;
+    case GridDelete:
+        DeleteLoan();
+        break;
+    case GridSearch:
+        Search();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmLoan::mnuHelpItem_Click(int) {
+    frmAbout about(this);
+    Interaction::Current().Exec(about);
+}
+
+void frmLoan::GridView_DblClick() {
+    EditLoan();
+}
+
+void frmLoan::PicNewUp_MouseDown() {
+    PicNewUp->hide();
+}
+void frmLoan::PicNewUp_MouseUp() {
+    PicNewUp->show();
+    NewLoan();
+}
+void frmLoan::PicEditUp_MouseDown() {
+    PicEditUp->hide();
+}
+void frmLoan::PicEditUp_MouseUp() {
+    PicEditUp->show();
+    EditLoan();
+}
+void frmLoan::PicDeleteUp_MouseDown() {
+    PicDeleteUp->hide();
+}
+void frmLoan::PicDeleteUp_MouseUp() {
+    PicDeleteUp->show();
+    DeleteLoan();
+}
+void frmLoan::PicSearchUp_MouseDown() {
+    PicSearchUp->hide();
+}
+void frmLoan::PicSearchUp_MouseUp() {
+    PicSearchUp->show();
+    Search();
+}
+
+// ---- File commands
+
+bool frmLoan::SaveFirst() {
+    if (!Table.FileChanged) return true;
+    if (Ask(this, QStringLiteral("Save file before exiting?"), QStringLiteral("Save File?")) !=
+        Interaction::Answer::Yes)
+        return true;
+    QString target;
+    return PrepareSave(target) && WriteLoanFile(target);
+}
+
+bool frmLoan::PrepareSave(QString& target) {
+    if (!dlgOpen.FileName.trimmed().isEmpty()) {
+        target = dlgOpen.FileName;
+        return true;
+    }
+    const std::optional<QString> chosen = dlgOpen.ShowSave();
+    if (!chosen) return false;
+    // The first save of an untitled table must not replace a file unasked.
+    if (QFileInfo::exists(*chosen) &&
+        Ask(this,
+            QStringLiteral("This loan file already exists. Replace existing loan by over writing?"),
+            kOverWrite) != Interaction::Answer::Yes)
+        return false;
+    target = *chosen;
+    return true;
+}
+
+bool frmLoan::WriteLoanFile(const QString& target) {
+    loan::WriteResult result;
+    {
+        BusyPointer::Scope busy;
+        loan::LoanGrid::Batch quiet(Table.Grid, loan::LoanGrid::Batch::Kind::Quiet);
+        result = loan::LoanFileWriter::WriteFile(NativePath(target), Table.Grid);
+    }
+    if (!result.ok) {
+        // The writer replaces the file only once the whole table is on disk, so the old file is
+        // still there; the loans stay marked unsaved.
+        Interaction::Current().Message(
+            this,
+            QStringLiteral("The loans could not be saved to %1.\n\n%2")
+                .arg(target, QString::fromLocal8Bit(result.error.c_str())),
+            QString(), Interaction::Buttons::OK, Interaction::Icon::Critical);
+        return false;
+    }
+    if (dlgOpen.FileName != target) {
+        dlgOpen.FileName = target;
+        SetCaption();
+    }
+    return true;
+}
+
+void frmLoan::FileNewCommand() {
+    if (!SaveFirst()) return;
+    BusyPointer::Scope busy;
+    dlgOpen.FileName.clear();
+    SetCaption();
+    {
+        loan::LoanGrid::Batch reset(Table.Grid, loan::LoanGrid::Batch::Kind::Reset);
+        Table.Clear();
+    }
+    Table.FileChanged = false;
+}
+
+void frmLoan::FileOpenCommand() {
+    if (!SaveFirst()) return;
+    const std::optional<QString> chosen = dlgOpen.ShowOpen();
+    if (!chosen) return;
+    const QString path = *chosen;
+    if (!HasLoanExtension(path) || !QFileInfo::exists(path)) {
+        Ask(this, kNotLoanFile, kLoanFileOnly);
+        return;
+    }
+    loan::ReadResult result;
+    {
+        BusyPointer::Scope busy;
+        result = loan::LoanFileReader::ReadFile(NativePath(path), Table.Grid);
+    }
+    if (!result.ok) {
+        // The reader replaces the table only after reading the whole file, so the table, its
+        // name and the caption all still belong together.
+        Interaction::Current().Message(this,
+                                       QStringLiteral("The loan file %1 could not be opened.\n\n%2")
+                                           .arg(path, QString::fromLocal8Bit(result.error.c_str())),
+                                       QString(), Interaction::Buttons::OK,
+                                       Interaction::Icon::Critical);
+        return;
+    }
+    dlgOpen.FileName = path;
+    SetCaption();
+    Table.FileChanged = false;
+}
+
+void frmLoan::FileSaveCommand() {
+    QString target;
+    if (!PrepareSave(target) || !WriteLoanFile(target)) return;
+    Table.FileChanged = false;
+}
+
+void frmLoan::FileSaveAsCommand() {
+    const std::optional<QString> chosen = dlgOpen.ShowSave();
+    if (!chosen) return;
+    const QString path = *chosen;
+    if (!HasLoanExtension(path)) {
+        Ask(this, kNotLoanFile, kLoanFileOnly);
+        return;
+    }
+    if (QFileInfo::exists(path) &&
+        Ask(this,
+            QStringLiteral(
+                "This loan file already exists. Replace existing loan by over writing it?"),
+            kOverWrite) != Interaction::Answer::Yes)
+        return;
+    if (!WriteLoanFile(path)) return;
+    Table.FileChanged = false;
+}
+
+void frmLoan::FileExitCommand() {
+    if (!SaveFirst()) return;
+    exiting_ = true;
+    close();
+}
+
+void frmLoan::PrintLoan() {
+    LoanPrintout::Run(this, Table.Grid, Settings);
+}
+
+// ---- Loan table commands
+
+frmLoanDetails& frmLoan::LoanDetails() {
+    if (!details_)
+        details_ = std::make_unique<frmLoanDetails>(
+            Table, GridQuery, [this] { MakeUntitled(); }, this);
+    return *details_;
+}
+
+void frmLoan::ShowLoanDetails() {
+    Interaction::Current().Exec(LoanDetails());
+    details_.reset();
+}
+
+void frmLoan::NewLoan() {
+    Table.RepaymentTimeIndex = loan::kDefaultRepaymentTime;
+    LoanDetails().HighlightRepaymentTime(Table.RepaymentTimeIndex);
+    ShowLoanDetails();
+}
+
+void frmLoan::EditLoan() {
+    frmLoanDetails& details = LoanDetails();
+    loan::LoanGrid& grid = Table.Grid;
+    bool inactive = false;
+    {
+        // The walk along the row is reported to the view once, at its end.
+        loan::LoanGrid::Batch quiet(grid, loan::LoanGrid::Batch::Kind::Quiet);
+        if (grid.Row() >= 1) {
+            for (int c = 0; c < static_cast<int>(kTextBoxOfColumn.size()); ++c) {
+                grid.SetCol(c);
+                if (QLineEdit* box =
+                        details.txtLoanRec(kTextBoxOfColumn[static_cast<std::size_t>(c)]))
+                    box->setText(FromUtf8(grid.Text()));
+            }
+        }
+        grid.SetCol(loan::ColRepaymentTime);
+        Table.RepaymentTimeIndex = loan::RepaymentTimeIndexOf(grid.Text());
+        grid.SetCol(loan::ColActive);
+        inactive = grid.Text() == "No";
+    }
+    details.HighlightRepaymentTime(Table.RepaymentTimeIndex);
+    if (QRadioButton* option = inactive ? details.OptNo() : details.OptYes())
+        option->setChecked(true);
+    ShowLoanDetails();
+}
+
+void frmLoan::DeleteLoan() {
+    loan::LoanGrid& grid = Table.Grid;
+    // The heading row is never a loan, whatever its cell holds.
+    const bool selected = grid.Rows() > 2 && !BusyPointer::IsBusy() && grid.Row() >= 1 &&
+                          !loan::Trimmed(grid.Text()).empty();
+    if (!selected) {
+        Interaction::Current().Message(
+            this, QStringLiteral("A Loan must be selected from the grid to Delete."), kAppTitle,
+            Interaction::Buttons::OK, Interaction::Icon::Information);
+        return;
+    }
+    if (Ask(this, QStringLiteral("Delete the existing Loan?"), QStringLiteral("Delete")) !=
+        Interaction::Answer::Yes)
+        return;
+    Table.DeleteLoan(grid.Row());
+}
+
+void frmLoan::Search() {
+    if (BusyPointer::IsBusy()) return;
+    frmSearch search(
+        Table.Grid, [this] { EditLoan(); }, this);
+    Interaction::Current().Exec(search);
+}

@@ -1,11 +1,120 @@
 #pragma once
 
+#include "FileDialogComponent.h"
+#include "loan/LoanGrid.h"
+#include "loan/LoanTable.h"
+#include "ui/dialogs/PrintSettings.h"
+
 #include <QMainWindow>
 
-// The main window: the loan table, its menus and picture buttons. (Being built.)
+#include <memory>
+#include <vector>
+
+class GridModel;
+class LoanGridView;
+class PictureBox;
+class QAction;
+class frmLoanDetails;
+
+// The main window: the loan table with its menus and picture buttons, the file commands and the
+// commands on single loans. Its controls are public, as the dialogs and tests reach into them.
 class frmLoan : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit frmLoan(QWidget* parent = nullptr);
     ~frmLoan() override;
+
+    // Offers to save unsaved changes; false when the user chose to save and the save was
+    // cancelled or failed, so the calling command stops.
+    bool SaveFirst();
+    void DeleteLoan();
+    // Opens the current row in the loan details dialog (also called by the search dialog).
+    void EditLoan();
+
+    loan::LoanTable Table;    // its Grid is the loan table shown in GridView
+    loan::LoanGrid GridQuery; // the loan query's staging table, shown (hidden) in GridQueryView
+    PrintSettings Settings;
+    FileDialogComponent dlgOpen;
+
+    PictureBox* PicDravenholt = nullptr;
+    PictureBox* PicNewUp = nullptr;
+    PictureBox* PicNewDown = nullptr;
+    PictureBox* PicEditUp = nullptr;
+    PictureBox* PicEditDown = nullptr;
+    PictureBox* PicDeleteUp = nullptr;
+    PictureBox* PicDeleteDown = nullptr;
+    PictureBox* PicSearchUp = nullptr;
+    PictureBox* PicSearchDown = nullptr;
+    LoanGridView* GridView = nullptr;
+    LoanGridView* GridQueryView = nullptr;
+
+    // Menu items by index; separators hold their places in the File menu.
+    QAction* mnuFileItem(int index) const { return fileItems_.at(static_cast<std::size_t>(index)); }
+    QAction* mnuGridItem(int index) const { return gridItems_.at(static_cast<std::size_t>(index)); }
+    QAction* mnuHelpItem(int index) const { return helpItems_.at(static_cast<std::size_t>(index)); }
+
+    enum FileItem {
+        FileNew = 0,
+        FileOpen = 1,
+        FileSave = 3,
+        FileSaveAs = 4,
+        FilePrint = 6,
+        FileExit = 8
+    };
+    enum GridItem { GridNew = 0, GridEdit = 1, GridDelete = 2, GridSearch = 3 };
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildMenus();
+    void SetCaption();
+    void MakeUntitled();
+
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload(bool& Cancel);
+    void mnuFileItem_Click(int index);
+    void mnuGridItem_Click(int index);
+    void mnuHelpItem_Click(int index);
+    void GridView_DblClick();
+
+    void PicNewUp_MouseDown();
+    void PicNewUp_MouseUp();
+    void PicEditUp_MouseDown();
+    void PicEditUp_MouseUp();
+    void PicDeleteUp_MouseDown();
+    void PicDeleteUp_MouseUp();
+    void PicSearchUp_MouseDown();
+    void PicSearchUp_MouseUp();
+
+    void FileNewCommand();
+    void FileOpenCommand();
+    void FileSaveCommand();
+    void FileSaveAsCommand();
+    void FileExitCommand();
+    // Decides where Save writes: the current file, or for an untitled table a name chosen in the
+    // Save dialog (asking before replacing an existing file). False when the user stopped it.
+    bool PrepareSave(QString& target);
+    // Writes the table to target; only a successful write makes target the current file.
+    // A failure is shown to the user and returns false.
+    bool WriteLoanFile(const QString& target);
+    void NewLoan();
+    void PrintLoan();
+    void Search();
+
+    // The loan details dialog: created on first reference, discarded once it has closed, so
+    // every opening starts from its design state.
+    frmLoanDetails& LoanDetails();
+    void ShowLoanDetails();
+
+    std::unique_ptr<GridModel> gridModel_;
+    std::unique_ptr<GridModel> gridQueryModel_;
+    std::unique_ptr<frmLoanDetails> details_;
+    std::vector<QAction*> fileItems_;
+    std::vector<QAction*> gridItems_;
+    std::vector<QAction*> helpItems_;
+    bool exiting_ = false;
 };

@@ -1,0 +1,47 @@
+#include "PictureBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+PictureBox::PictureBox(const QPixmap& picture, bool border, QWidget* parent)
+    : QWidget(parent), picture_(picture), border_(border) {
+    // In the tab order like the other controls, but a click does not take the focus.
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent, !picture_.hasAlphaChannel() || border_);
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect inside = border_ ? rect().adjusted(1, 1, -1, -1) : rect();
+    if (border_) {
+        painter.fillRect(rect(), palette().window());
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    // Fitted to its picture: drawn at its own size in the middle, scaled down only if the box is
+    // smaller (high-DPI screens make the box larger).
+    QSize size = picture_.deviceIndependentSize().toSize();
+    if (size.width() > inside.width() || size.height() > inside.height())
+        size.scale(inside.size(), Qt::KeepAspectRatio);
+    QRect target(QPoint(), size);
+    target.moveCenter(inside.center());
+    painter.drawPixmap(target, picture_);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = inside.adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    emit MouseDown();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    emit MouseUp();
+}
