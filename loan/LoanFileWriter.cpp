@@ -2,14 +2,13 @@
 
 #include "LoanRecord.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <memory>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,17 +22,19 @@ constexpr int kRecordsPerChunk = 8192; // about 1 MB
 
 // Encodes rows 1..R-1 chunk by chunk and hands each chunk to sink, which returns false to stop.
 template <typename Sink> bool EncodeTable(const LoanGrid& table, Sink&& sink) {
-    std::vector<char> chunk(static_cast<std::size_t>(kRecordsPerChunk) * LoanRecord::kSize);
+    const int records = std::clamp(table.Rows() - 1, 1, kRecordsPerChunk);
+    const std::size_t capacity = static_cast<std::size_t>(records) * LoanRecord::kSize;
+    const auto chunk = std::make_unique_for_overwrite<char[]>(capacity);
     std::size_t used = 0;
     for (int row = 1; row < table.Rows(); ++row) {
-        LoanRecord::Encode(table, row, chunk.data() + used);
+        LoanRecord::Encode(table, row, chunk.get() + used);
         used += LoanRecord::kSize;
-        if (used == chunk.size()) {
-            if (!sink(chunk.data(), used)) return false;
+        if (used == capacity) {
+            if (!sink(chunk.get(), used)) return false;
             used = 0;
         }
     }
-    return used == 0 || sink(chunk.data(), used);
+    return used == 0 || sink(chunk.get(), used);
 }
 
 // Where the writing walk of the table ends, the blank last row.

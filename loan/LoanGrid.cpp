@@ -1,6 +1,7 @@
 #include "LoanGrid.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace loan {
@@ -14,6 +15,22 @@ void PutLength(std::string& out, std::size_t n) {
         n >>= 7;
     }
     out.push_back(static_cast<char>(n));
+}
+
+char* PutLength(char* out, std::size_t n) {
+    while (n >= 0x80) {
+        *out++ = static_cast<char>((n & 0x7F) | 0x80);
+        n >>= 7;
+    }
+    *out++ = static_cast<char>(n);
+    return out;
+}
+
+std::size_t LengthSize(std::size_t n) {
+    std::size_t size = 1;
+    for (; n >= 0x80; n >>= 7)
+        ++size;
+    return size;
 }
 
 std::size_t GetLength(const char*& p) {
@@ -155,15 +172,17 @@ void LoanGrid::RemoveItem(int row) {
 }
 
 void LoanGrid::AppendRow(const std::string_view* texts, int count) {
-    std::size_t size = static_cast<std::size_t>(cols_);
-    for (int c = 0; c < count && c < cols_; ++c)
-        size += texts[c].size();
-    PackedRow packed;
-    packed.reserve(size);
-    for (int c = 0; c < cols_; ++c) {
-        const std::string_view text = c < count ? texts[c] : std::string_view();
-        PutLength(packed, text.size());
-        packed.append(text);
+    count = std::clamp(count, 0, cols_);
+    // Sized once and filled in place: readers append a million of these.
+    std::size_t size = static_cast<std::size_t>(cols_ - count);
+    for (int c = 0; c < count; ++c)
+        size += LengthSize(texts[c].size()) + texts[c].size();
+    PackedRow packed(size, '\0');
+    char* out = packed.data();
+    for (int c = 0; c < count; ++c) {
+        out = PutLength(out, texts[c].size());
+        if (!texts[c].empty()) std::memcpy(out, texts[c].data(), texts[c].size());
+        out += texts[c].size();
     }
     const int at = Rows();
     if (auto* l = Notify()) l->RowsAboutToBeInserted(at, at);

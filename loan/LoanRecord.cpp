@@ -80,14 +80,23 @@ std::string_view WithoutSpaces(const char* field, int width) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+bool IsAscii(std::string_view bytes) {
+    for (const char ch : bytes)
+        if (static_cast<unsigned char>(ch) >= 0x80) return false;
+    return true;
+}
+
 void DecodeBytes(std::string_view bytes, std::string& out) {
     out.clear();
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x80)
-            out.push_back(ch);
-        else
-            AppendUtf8(out, CodePointOf(b));
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        std::size_t ascii = i;
+        while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80)
+            ++ascii;
+        out.append(bytes.data() + i, ascii - i);
+        if (ascii == bytes.size()) break;
+        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(bytes[ascii])));
+        i = ascii + 1;
     }
 }
 
@@ -131,6 +140,19 @@ std::array<std::string, 13> LoanRecord::Decode(const char* record) {
 void LoanRecord::DecodeInto(const char* record, std::array<std::string, 13>& texts) {
     for (std::size_t i = 0; i < texts.size(); ++i)
         DecodeBytes(WithoutSpaces(record + kOffsets[i], kRecordWidths[i]), texts[i]);
+}
+
+void LoanRecord::DecodeViews(const char* record, std::array<std::string_view, 13>& views,
+                             std::array<std::string, 13>& scratch) {
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        const std::string_view field = WithoutSpaces(record + kOffsets[i], kRecordWidths[i]);
+        if (IsAscii(field)) {
+            views[i] = field;
+        } else {
+            DecodeBytes(field, scratch[i]);
+            views[i] = scratch[i];
+        }
+    }
 }
 
 } // namespace loan
