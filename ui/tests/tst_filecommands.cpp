@@ -1,0 +1,622 @@
+// File > New, Open, Save, Save As, Exit and closing the main window, through the real window:
+// menu shortcuts as key presses, every dialog and message box scripted.
+#include "ScriptedInteraction.h"
+#include "loan/LoanTable.h"
+#include "ui/dialogs/AppTitle.h"
+#include "ui/dialogs/BusyPointer.h"
+#include "ui/main/LoanGridView.h"
+#include "ui/main/frmLoan.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using Answer = Interaction::Answer;
+using Buttons = Interaction::Buttons;
+using FileMode = Interaction::FileMode;
+using Icon = Interaction::Icon;
+
+namespace {
+
+const QString kUntitled = kAppTitle + QStringLiteral(" - Untitled");
+const QString kSaveFirst = QStringLiteral("Save file before exiting?");
+const QString kNotLoanFile = QStringLiteral("This is not a loan file. Select a loan file.");
+const QString kReplaceOnSave =
+    QStringLiteral("This loan file already exists. Replace existing loan by over writing?");
+const QString kReplaceOnSaveAs =
+    QStringLiteral("This loan file already exists. Replace existing loan by over writing it?");
+
+QString Titled(const QString& path) {
+    return kAppTitle + QStringLiteral(" - ") + path;
+}
+
+std::array<std::string, loan::kLoanCols> Loan(const std::string& code) {
+    return {code,  "250000", "25",      "60",        "7.5",        "150000", "40",
+            "6.9", "100000", "Monthly", "$1,500.00", "$18,000.00", "Yes"};
+}
+
+// The 114-byte record of a loan row as the file holds it.
+QByteArray Record(const std::array<std::string, loan::kLoanCols>& texts) {
+    QByteArray record;
+    for (std::size_t c = 0; c < texts.size(); ++c) {
+        QByteArray field = QByteArray::fromStdString(texts[c]).left(loan::kRecordWidths[c]);
+        record += field.leftJustified(loan::kRecordWidths[c], ' ');
+    }
+    return record + '\r';
+}
+
+QByteArray FileOf(const std::vector<std::string>& codes) {
+    QByteArray bytes;
+    for (const auto& code : codes)
+        bytes += Record(Loan(code));
+    return bytes + QByteArray(113, ' ') + '\r';
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QStringList Codes(frmLoan& w) {
+    QStringList codes;
+    for (int r = 1; r < w.Table.Grid.Rows(); ++r)
+        codes << QString::fromStdString(std::string(w.Table.Grid.TextAt(r, 0)));
+    return codes;
+}
+
+} // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<ScriptedInteraction> ui;
+    std::unique_ptr<frmLoan> w;
+    std::unique_ptr<QTemporaryDir> dir;
+
+    QString Path(const QString& name) const { return dir->filePath(name); }
+
+    void Start() {
+        ui = std::make_unique<ScriptedInteraction>();
+        ui->ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
+                          kAppTitle, Buttons::OK, Icon::Information);
+        w = std::make_unique<frmLoan>();
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QApplication::processEvents();
+        w->GridView->setFocus();
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        ui->Clear();
+    }
+
+    // Opens a file of these loans through File > Open.
+    void StartWithFile(const QString& path, const std::vector<std::string>& codes) {
+        Start();
+        WriteBytes(path, FileOf(codes));
+        ui->ExpectFile(FileMode::Open, path);
+        Ctrl(Qt::Key_O);
+        Check(Titled(path), path, false);
+    }
+
+    void AddLoan(const std::string& code) {
+        w->Table.WriteLoan(w->Table.Grid.Rows() - 1, Loan(code));
+        QVERIFY(w->Table.FileChanged);
+    }
+
+    void Ctrl(Qt::Key key) { QTest::keyClick(w->GridView, key, Qt::ControlModifier); }
+
+    // File > New and File > Exit have no shortcut: through the menu by its access keys.
+    void FileMenu(Qt::Key key) {
+        QTest::keyClick(w.get(), Qt::Key_F, Qt::AltModifier);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QTest::keyClick(menu, key);
+    }
+
+    void Check(const QString& caption, const QString& fileName, bool changed) {
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        QCOMPARE(w->windowTitle(), caption);
+        QCOMPARE(w->dlgOpen.FileName, fileName);
+        QCOMPARE(w->Table.FileChanged, changed);
+        QVERIFY(!BusyPointer::IsBusy());
+        // The table always ends with its blank row.
+        QVERIFY(w->Table.Grid.RowIsBlank(w->Table.Grid.Rows() - 1));
+    }
+
+    // Makes the next writes fail as on a full disk.
+    struct DiskFull {
+        rlimit old{};
+        explicit DiskFull(rlim_t bytes) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &old);
+            rlimit small = old;
+            small.rlim_cur = bytes;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ~DiskFull() { setrlimit(RLIMIT_FSIZE, &old); }
+    };
+
+  private slots:
+    void init() { dir = std::make_unique<QTemporaryDir>(); }
+    void cleanup() {
+        w.reset();
+        ui.reset();
+        dir.reset();
+    }
+
+    // ---- New
+
+    void newWithoutChangesClearsWithoutAsking() {
+        StartWithFile(Path("a.loa"), {"HOME", "CAR"});
+        FileMenu(Qt::Key_N);
+        Check(kUntitled, QString(), false);
+        QCOMPARE(w->Table.Grid.Rows(), 2);
+        QCOMPARE(w->GridView->model()->rowCount(), 1);
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME", "CAR"}));
+    }
+
+    void newAskingNoDiscardsChanges() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No);
+        FileMenu(Qt::Key_N);
+        Check(kUntitled, QString(), false);
+        QCOMPARE(w->Table.Grid.Rows(), 2);
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME"}));
+    }
+
+    void newAskingYesSavesFirst() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes);
+        FileMenu(Qt::Key_N);
+        Check(kUntitled, QString(), false);
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME", "CAR"}));
+    }
+
+    void newWhoseSaveDialogIsCancelledStops() {
+        Start();
+        AddLoan("HOME");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes)
+            .ExpectFile(FileMode::Save, std::nullopt);
+        FileMenu(Qt::Key_N);
+        Check(kUntitled, QString(), true);
+        QCOMPARE(Codes(*w), QStringList({"HOME", ""}));
+    }
+
+    // ---- Open
+
+    void openReadsTheFile() {
+        Start();
+        WriteBytes(Path("a.loa"), FileOf({"HOME", "CAR", "BOAT"}));
+        ui->ExpectFile(FileMode::Open, Path("a.loa"));
+        Ctrl(Qt::Key_O);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        QCOMPARE(Codes(*w), QStringList({"HOME", "CAR", "BOAT", ""}));
+        QCOMPARE(w->GridView->model()->rowCount(), 4);
+        QCOMPARE(w->GridView->model()->index(2, 0).data().toString(), QStringLiteral("BOAT"));
+    }
+
+    void openOffersTheCurrentName() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        ui->ExpectFile(FileMode::Open, std::nullopt);
+        Ctrl(Qt::Key_O);
+        QCOMPARE(ui->fileRequests.last().initialName, Path("a.loa"));
+        QCOMPARE(ui->fileRequests.last().filter, QStringLiteral("Loan Files (*.loa)"));
+        QCOMPARE(ui->fileRequests.last().defaultSuffix, QStringLiteral("loa"));
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        QCOMPARE(Codes(*w), QStringList({"HOME", ""}));
+    }
+
+    void openAcceptsByTheLastThreeLetters_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("capitals") << "LOANS.LOA";
+        QTest::newRow("no dot") << "loansloa";
+        QTest::newRow("mixed") << "x.LoA";
+    }
+    void openAcceptsByTheLastThreeLetters() {
+        QFETCH(QString, name);
+        Start();
+        WriteBytes(Path(name), FileOf({"HOME"}));
+        ui->ExpectFile(FileMode::Open, Path(name));
+        Ctrl(Qt::Key_O);
+        Check(Titled(Path(name)), Path(name), false);
+        QCOMPARE(Codes(*w), QStringList({"HOME", ""}));
+    }
+
+    void openRefusesOtherFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("other extension, Yes") << "loans.txt" << true << int(Answer::Yes);
+        QTest::newRow("other extension, No") << "loans.txt" << true << int(Answer::No);
+        QTest::newRow("missing, Yes") << "missing.loa" << false << int(Answer::Yes);
+        QTest::newRow("missing, No") << "missing.loa" << false << int(Answer::No);
+    }
+    void openRefusesOtherFiles() {
+        QFETCH(QString, name);
+        QFETCH(bool, create);
+        QFETCH(int, answer);
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        if (create) WriteBytes(Path(name), FileOf({"OTHER"}));
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No)
+            .ExpectFile(FileMode::Open, Path(name))
+            .ExpectMessage(kNotLoanFile, "Loan File Only", Buttons::YesNo, Icon::Question,
+                           Answer(answer));
+        Ctrl(Qt::Key_O);
+        Check(Titled(Path("a.loa")), Path("a.loa"), true);
+        QCOMPARE(Codes(*w), QStringList({"HOME", "CAR", ""}));
+    }
+
+    void openCancelledLeavesTheTable() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No)
+            .ExpectFile(FileMode::Open, std::nullopt);
+        Ctrl(Qt::Key_O);
+        Check(Titled(Path("a.loa")), Path("a.loa"), true);
+        QCOMPARE(Codes(*w), QStringList({"HOME", "CAR", ""}));
+    }
+
+    void openAskingYesSavesBeforeOpening() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        WriteBytes(Path("b.loa"), FileOf({"BOAT"}));
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes)
+            .ExpectFile(FileMode::Open, Path("b.loa"));
+        Ctrl(Qt::Key_O);
+        Check(Titled(Path("b.loa")), Path("b.loa"), false);
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME", "CAR"}));
+        QCOMPARE(Codes(*w), QStringList({"BOAT", ""}));
+    }
+
+    void openWhoseSaveIsCancelledStopsBeforeTheOpenDialog() {
+        Start();
+        AddLoan("HOME");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes)
+            .ExpectFile(FileMode::Save, std::nullopt);
+        Ctrl(Qt::Key_O);
+        Check(kUntitled, QString(), true);
+        QCOMPARE(ui->fileRequests.size(), 1);
+    }
+
+    // A file that cannot be read leaves the table, its name and the caption as they were.
+    void openFailureKeepsEverything_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("directory") << "directory";
+        QTest::newRow("read error") << "read error";
+    }
+    void openFailureKeepsEverything() {
+        QFETCH(QString, kind);
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        const QString bad = Path("bad.loa");
+        if (kind == "directory") {
+            QVERIFY(QDir().mkdir(bad));
+        } else {
+            // Reading the start of one's own memory fails with an I/O error, also for root.
+            QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), bad));
+        }
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No)
+            .ExpectFile(FileMode::Open, bad);
+        Ctrl(Qt::Key_O);
+        QCOMPARE(ui->messagesShown.size(), 2);
+        const QString shown = ui->messagesShown.last();
+        QVERIFY2(shown.startsWith(kAppTitle + "|") && shown.contains(bad), qPrintable(shown));
+        QVERIFY2(shown.contains(kind == "directory" ? "Is a directory" : "Input/output error"),
+                 qPrintable(shown));
+        ui->Clear();
+        Check(Titled(Path("a.loa")), Path("a.loa"), true);
+        QCOMPARE(Codes(*w), QStringList({"HOME", "CAR", ""}));
+    }
+
+    void openFailureShowsACriticalBox() {
+        Start();
+        const QString bad = Path("bad.loa");
+        QVERIFY(QDir().mkdir(bad));
+        ui->ExpectFile(FileMode::Open, bad)
+            .ExpectMessage(
+                QStringLiteral("The loan file %1 could not be opened.\n\nCannot read \"%1\": "
+                               "Is a directory")
+                    .arg(bad),
+                QString(), Buttons::OK, Icon::Critical);
+        Ctrl(Qt::Key_O);
+        Check(kUntitled, QString(), false);
+    }
+
+    // ---- Save
+
+    void saveWritesTheCurrentFile() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        Ctrl(Qt::Key_S);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME", "CAR"}));
+        // Writing leaves the current cell in the blank row.
+        QCOMPARE(w->Table.Grid.Row(), w->Table.Grid.Rows() - 1);
+        QCOMPARE(w->GridView->currentIndex().row(), w->Table.Grid.Rows() - 2);
+    }
+
+    void saveOfAnUntitledTableAsksForAName() {
+        Start();
+        AddLoan("HOME");
+        // No extension check on this road.
+        ui->ExpectFile(FileMode::Save, Path("loans.txt"));
+        Ctrl(Qt::Key_S);
+        Check(Titled(Path("loans.txt")), Path("loans.txt"), false);
+        QCOMPARE(ReadAll(Path("loans.txt")), FileOf({"HOME"}));
+        QCOMPARE(ui->fileRequests.last().initialName, QString());
+    }
+
+    void saveDialogCancelled() {
+        Start();
+        AddLoan("HOME");
+        ui->ExpectFile(FileMode::Save, std::nullopt);
+        Ctrl(Qt::Key_S);
+        Check(kUntitled, QString(), true);
+    }
+
+    void firstSaveOntoAnExistingFileAsks_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(Answer::Yes);
+        QTest::newRow("No") << int(Answer::No);
+    }
+    void firstSaveOntoAnExistingFileAsks() {
+        QFETCH(int, answer);
+        Start();
+        AddLoan("HOME");
+        WriteBytes(Path("old.loa"), FileOf({"OLD"}));
+        ui->ExpectFile(FileMode::Save, Path("old.loa"))
+            .ExpectMessage(kReplaceOnSave, "Over Write?", Buttons::YesNo, Icon::Question,
+                           Answer(answer));
+        Ctrl(Qt::Key_S);
+        if (Answer(answer) == Answer::Yes) {
+            Check(Titled(Path("old.loa")), Path("old.loa"), false);
+            QCOMPARE(ReadAll(Path("old.loa")), FileOf({"HOME"}));
+        } else {
+            Check(kUntitled, QString(), true);
+            QCOMPARE(ReadAll(Path("old.loa")), FileOf({"OLD"}));
+        }
+    }
+
+    void saveIntoAMissingFolderFails() {
+        Start();
+        AddLoan("HOME");
+        const QString target = Path("gone/loans.loa");
+        ui->ExpectFile(FileMode::Save, target)
+            .ExpectMessage(
+                QStringLiteral("The loans could not be saved to %1.\n\nCannot create a file in "
+                               "\"%2\": No such file or directory")
+                    .arg(target, Path("gone")),
+                QString(), Buttons::OK, Icon::Critical);
+        Ctrl(Qt::Key_S);
+        // Only a successful first save names the table.
+        Check(kUntitled, QString(), true);
+    }
+
+    void saveWhoseFolderWentAwayFails() {
+        QVERIFY(QDir().mkdir(dir->filePath("sub")));
+        StartWithFile(Path("sub/a.loa"), {"HOME"});
+        AddLoan("CAR");
+        QVERIFY(QDir(Path("sub")).removeRecursively());
+        Ctrl(Qt::Key_S);
+        QCOMPARE(ui->messagesShown.size(), 1);
+        QVERIFY(ui->messagesShown.first().contains("No such file or directory"));
+        ui->Clear();
+        Check(Titled(Path("sub/a.loa")), Path("sub/a.loa"), true);
+    }
+
+    void saveOnAFullDiskKeepsTheOldFile() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        for (int i = 0; i < 20; ++i)
+            AddLoan("LOAN" + std::to_string(i));
+        {
+            DiskFull full(1000);
+            Ctrl(Qt::Key_S);
+        }
+        QCOMPARE(ui->messagesShown.size(), 1);
+        QVERIFY2(ui->messagesShown.first().contains("File too large"),
+                 qPrintable(ui->messagesShown.first()));
+        ui->Clear();
+        Check(Titled(Path("a.loa")), Path("a.loa"), true);
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME"}));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList({"a.loa"}));
+    }
+
+    void saveIntoAReadOnlyFolderFails() {
+        if (geteuid() == 0) QSKIP("root writes into read-only folders");
+        QVERIFY(QDir().mkdir(dir->filePath("ro")));
+        StartWithFile(Path("ro/a.loa"), {"HOME"});
+        AddLoan("CAR");
+        QVERIFY(QFile::setPermissions(Path("ro"), QFile::ReadOwner | QFile::ExeOwner));
+        Ctrl(Qt::Key_S);
+        QFile::setPermissions(Path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(ui->messagesShown.size(), 1);
+        QVERIFY(ui->messagesShown.first().contains("Permission denied"));
+        ui->Clear();
+        Check(Titled(Path("ro/a.loa")), Path("ro/a.loa"), true);
+        QCOMPARE(ReadAll(Path("ro/a.loa")), FileOf({"HOME"}));
+    }
+
+    // ---- Save As
+
+    void saveAsWritesANewFile() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        ui->ExpectFile(FileMode::Save, Path("b.loa"));
+        Ctrl(Qt::Key_A);
+        Check(Titled(Path("b.loa")), Path("b.loa"), false);
+        QCOMPARE(ReadAll(Path("b.loa")), FileOf({"HOME", "CAR"}));
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME"}));
+        QCOMPARE(ui->fileRequests.last().initialName, Path("a.loa"));
+    }
+
+    void saveAsCancelled() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        ui->ExpectFile(FileMode::Save, std::nullopt);
+        Ctrl(Qt::Key_A);
+        Check(Titled(Path("a.loa")), Path("a.loa"), true);
+    }
+
+    void saveAsRefusesOtherExtensions_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(Answer::Yes);
+        QTest::newRow("No") << int(Answer::No);
+    }
+    void saveAsRefusesOtherExtensions() {
+        QFETCH(int, answer);
+        Start();
+        AddLoan("HOME");
+        ui->ExpectFile(FileMode::Save, Path("loans.txt"))
+            .ExpectMessage(kNotLoanFile, "Loan File Only", Buttons::YesNo, Icon::Question,
+                           Answer(answer));
+        Ctrl(Qt::Key_A);
+        Check(kUntitled, QString(), true);
+        QVERIFY(!QFile::exists(Path("loans.txt")));
+    }
+
+    void saveAsOntoAnExistingFile_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(Answer::Yes);
+        QTest::newRow("No") << int(Answer::No);
+    }
+    void saveAsOntoAnExistingFile() {
+        QFETCH(int, answer);
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        WriteBytes(Path("b.loa"), FileOf({"OLD"}));
+        ui->ExpectFile(FileMode::Save, Path("b.loa"))
+            .ExpectMessage(kReplaceOnSaveAs, "Over Write?", Buttons::YesNo, Icon::Question,
+                           Answer(answer));
+        Ctrl(Qt::Key_A);
+        if (Answer(answer) == Answer::Yes) {
+            Check(Titled(Path("b.loa")), Path("b.loa"), false);
+            QCOMPARE(ReadAll(Path("b.loa")), FileOf({"HOME", "CAR"}));
+        } else {
+            Check(Titled(Path("a.loa")), Path("a.loa"), true);
+            QCOMPARE(ReadAll(Path("b.loa")), FileOf({"OLD"}));
+        }
+    }
+
+    void saveAsFailureKeepsTheOldName() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        ui->ExpectFile(FileMode::Save, Path("gone/b.loa"));
+        Ctrl(Qt::Key_A);
+        QCOMPARE(ui->messagesShown.size(), 1);
+        QVERIFY(ui->messagesShown.first().startsWith(
+            kAppTitle + "|The loans could not be saved to " + Path("gone/b.loa")));
+        ui->Clear();
+        Check(Titled(Path("a.loa")), Path("a.loa"), true);
+    }
+
+    // ---- Exit and closing
+
+    void exitWithoutChangesEndsAtOnce() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        FileMenu(Qt::Key_X);
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        QVERIFY(!w->isVisible());
+    }
+
+    void exitAskingNoEndsWithoutSaving() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        // Asked once: the closing prompt does not follow.
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No);
+        FileMenu(Qt::Key_X);
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        QVERIFY(!w->isVisible());
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME"}));
+    }
+
+    void exitAskingYesSavesAndEnds() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes);
+        FileMenu(Qt::Key_X);
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        QVERIFY(!w->isVisible());
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME", "CAR"}));
+    }
+
+    void exitWhoseSaveIsCancelledKeepsRunning() {
+        Start();
+        AddLoan("HOME");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes)
+            .ExpectFile(FileMode::Save, std::nullopt);
+        FileMenu(Qt::Key_X);
+        Check(kUntitled, QString(), true);
+        QVERIFY(w->isVisible());
+    }
+
+    void closeWithoutChangesClosesAtOnce() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        QVERIFY(w->close());
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+    }
+
+    void closeAskingNoClosesWithoutSaving() {
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No);
+        QVERIFY(w->close());
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME"}));
+    }
+
+    void closeAskingYesSavesAndCloses() {
+        Start();
+        AddLoan("HOME");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes)
+            .ExpectFile(FileMode::Save, Path("new.loa"));
+        QVERIFY(w->close());
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        QCOMPARE(ReadAll(Path("new.loa")), FileOf({"HOME"}));
+    }
+
+    // Yes means "keep my loans": a save that does not happen must not close the window.
+    void closeWhoseSaveIsCancelledStaysOpen() {
+        Start();
+        AddLoan("HOME");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes)
+            .ExpectFile(FileMode::Save, std::nullopt);
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        Check(kUntitled, QString(), true);
+        QCOMPARE(Codes(*w), QStringList({"HOME", ""}));
+    }
+
+    void closeWhoseSaveFailsStaysOpen() {
+        Start();
+        AddLoan("HOME");
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::Yes)
+            .ExpectFile(FileMode::Save, Path("gone/new.loa"));
+        QVERIFY(!w->close());
+        QCOMPARE(ui->messagesShown.size(), 2);
+        QVERIFY(ui->messagesShown.last().contains(Path("gone/new.loa")));
+        ui->Clear();
+        QVERIFY(w->isVisible());
+        Check(kUntitled, QString(), true);
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "tst_filecommands.moc"
