@@ -143,6 +143,16 @@ bool LoanGrid::RowIsBlank(int row) const {
     return std::all_of(packed.begin(), packed.end(), [](char c) { return c == '\0'; });
 }
 
+void LoanGrid::RowTexts(int row, std::string_view* out) const {
+    CheckCell(row, 0);
+    const char* p = rows_[static_cast<std::size_t>(row)].data();
+    for (int c = 0; c < cols_; ++c) {
+        const std::size_t n = GetLength(p);
+        out[c] = {p, n};
+        p += n;
+    }
+}
+
 int LoanGrid::ColWidth(int col) const {
     CheckCell(0, col);
     return widths_[static_cast<std::size_t>(col)];
@@ -184,6 +194,16 @@ void LoanGrid::AppendRow(const std::string_view* texts, int count) {
         if (!texts[c].empty()) std::memcpy(out, texts[c].data(), texts[c].size());
         out += texts[c].size();
     }
+    const int at = Rows();
+    if (auto* l = Notify()) l->RowsAboutToBeInserted(at, at);
+    rows_.push_back(std::move(packed));
+    if (auto* l = Notify()) l->RowsInserted();
+}
+
+void LoanGrid::AppendRowFrom(const LoanGrid& other, int row) {
+    if (other.cols_ != cols_) throw std::invalid_argument("grids differ in their columns");
+    other.CheckCell(row, 0);
+    PackedRow packed = other.rows_[static_cast<std::size_t>(row)];
     const int at = Rows();
     if (auto* l = Notify()) l->RowsAboutToBeInserted(at, at);
     rows_.push_back(std::move(packed));

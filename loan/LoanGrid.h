@@ -47,6 +47,8 @@ class LoanGrid {
     std::string_view TextAt(int row, int col) const;
     void SetTextAt(int row, int col, std::string_view text);
     bool RowIsBlank(int row) const;
+    // All Cols() texts of a row in one walk; the views last until the row is next changed.
+    void RowTexts(int row, std::string_view* out) const;
 
     int ColWidth(int col) const;
     void SetColWidth(int col, int twips);
@@ -56,6 +58,8 @@ class LoanGrid {
 
     // Appends one row from cols() texts (missing ones blank); for readers that build a fresh grid.
     void AppendRow(const std::string_view* texts, int count);
+    // Appends a copy of a row of other, which has the same columns.
+    void AppendRowFrom(const LoanGrid& other, int row);
     void Reserve(int rows) { rows_.reserve(static_cast<std::size_t>(rows)); }
     // Takes the rows of other (its current cell becomes row 0, column 0 here is kept in range).
     void TakeRowsFrom(LoanGrid&& other);

@@ -111,7 +111,7 @@ bool LoanQuery::QueryByCode(LoanGrid& grid, std::string_view code) {
 
 void LoanQuery::QueryByExample(LoanGrid& grid, LoanGrid& staging,
                                const std::array<std::string, 8>& fields, bool optYes, bool optNo) {
-    if (&staging == &grid || staging.Cols() != grid.Cols())
+    if (&staging == &grid || grid.Cols() != kLoanCols || staging.Cols() != kLoanCols)
         throw std::invalid_argument("QueryByExample needs a staging grid like the table");
     grid.SetCol(ColCode);
     grid.SetRow(0);
@@ -126,11 +126,13 @@ void LoanQuery::QueryByExample(LoanGrid& grid, LoanGrid& staging,
         if (!text.empty()) needles.push_back({k + 1, std::move(text)});
     }
 
+    std::array<std::string_view, kLoanCols> cells;
     const auto matches = [&](int row, UpperText& upper) {
-        const std::string_view active = grid.TextAt(row, ColActive);
+        grid.RowTexts(row, cells.data());
+        const std::string_view active = cells[ColActive];
         if ((optYes && active == "Yes") || (optNo && active == "No")) return true;
         for (const Needle& needle : needles) {
-            const std::string_view cell = Trimmed(grid.TextAt(row, needle.col));
+            const std::string_view cell = Trimmed(cells[static_cast<std::size_t>(needle.col)]);
             if (cell.size() >= needle.text.size() &&
                 upper.Of(cell).find(needle.text) != std::string_view::npos)
                 return true;

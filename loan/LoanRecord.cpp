@@ -2,8 +2,10 @@
 
 #include "LoanTable.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 namespace loan {
 
@@ -113,6 +115,13 @@ void EncodeWindows1252(std::string_view utf8, char* out, int width) {
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     int n = 0;
+    // Texts the program writes itself are ASCII: copied as they are.
+    const auto fits = std::min(utf8.size(), static_cast<std::size_t>(width));
+    if (IsAscii(utf8.substr(0, fits))) {
+        std::memcpy(out, utf8.data(), fits);
+        n = static_cast<int>(fits);
+        p += fits;
+    }
     while (n < width && p < end) {
         if (*p < 0x80) {
             out[n++] = static_cast<char>(*p++);
@@ -124,10 +133,11 @@ void EncodeWindows1252(std::string_view utf8, char* out, int width) {
 }
 
 void LoanRecord::Encode(const LoanGrid& grid, int row, char* out) {
-    for (int c = 0; c < kLoanCols; ++c) {
-        const auto i = static_cast<std::size_t>(c);
-        EncodeWindows1252(grid.TextAt(row, c), out + kOffsets[i], kRecordWidths[i]);
-    }
+    if (grid.Cols() != kLoanCols) throw std::invalid_argument("a loan record has 13 fields");
+    std::array<std::string_view, kLoanCols> texts;
+    grid.RowTexts(row, texts.data());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EncodeWindows1252(texts[i], out + kOffsets[i], kRecordWidths[i]);
     out[kSize - 1] = '\r';
 }
 

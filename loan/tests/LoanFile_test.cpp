@@ -202,6 +202,28 @@ TEST(LoanFile, AReadThatFailsMidwayLeavesTheTableAsItWas) {
     EXPECT_EQ(table.LoanCount(), 5);
 }
 
+// A view of the table is rebuilt once for a whole file, and hears nothing when the read fails.
+TEST(LoanFile, AListeningViewHearsOneResetPerRead) {
+    struct Counter : loan::LoanGridListener {
+        int resets = 0, other = 0;
+        void GridReset() override { ++resets; }
+        void RowsInserted() override { ++other; }
+        void CellChanged(int, int) override { ++other; }
+    } counter;
+    LoanTable table;
+    table.Grid.SetListener(&counter);
+    ASSERT_TRUE(LoanFileReader::ReadBytes(Record("A") + Record("B") + Record(""), table.Grid).ok);
+    EXPECT_EQ(counter.resets, 1);
+    EXPECT_EQ(counter.other, 0);
+
+    FailingBuffer buffer(Record("A"), 50);
+    std::istream in(&buffer);
+    EXPECT_FALSE(LoanFileReader::Read(in, table.Grid).ok);
+    EXPECT_EQ(counter.resets, 1);
+    EXPECT_EQ(table.LoanCount(), 2);
+    table.Grid.SetListener(nullptr);
+}
+
 TEST(LoanFile, AStreamAlreadyFailedIsAnError) {
     LoanTable table = TableWith(1);
     std::istringstream in("");

@@ -261,3 +261,27 @@ TEST(LoanGrid, AppendRowFillsMissingCellsBlank) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LoanGrid, RowTextsAndAppendRowFromCopyWholeRows) {
+    LoanGrid source(3, 2);
+    source.SetTextAt(1, 0, "a");
+    source.SetTextAt(1, 2, std::string(300, 'c'));
+    std::string_view texts[3];
+    source.RowTexts(1, texts);
+    EXPECT_EQ(texts[0], "a");
+    EXPECT_EQ(texts[1], "");
+    EXPECT_EQ(texts[2], std::string(300, 'c'));
+
+    LoanGrid copy(3, 1);
+    copy.AppendRowFrom(source, 1);
+    source.SetTextAt(1, 0, "changed");
+    EXPECT_EQ(copy.Rows(), 2);
+    EXPECT_EQ(copy.TextAt(1, 0), "a") << "a copy, not a view";
+    EXPECT_EQ(copy.TextAt(1, 2), std::string(300, 'c'));
+    EXPECT_THROW(copy.AppendRowFrom(LoanGrid(2, 2), 1), std::invalid_argument);
+    EXPECT_THROW(copy.AppendRowFrom(source, 2), std::out_of_range);
+}
+
+} // namespace
