@@ -45,16 +45,18 @@ struct FieldDesign {
     const char* accessibleName;
 };
 
+// Percent and interest fields are 705 twips rather than 615: the platform's sans-serif font
+// needs that for a six-character percent such as 66.667 to show whole.
 constexpr FieldDesign kFieldDesigns[frmLoanDetails::kFields] = {
-    {0, 0, 4200, 420, 1575, 15, "", "Principal $"},
-    {1, 0, 6420, 420, 495, 6, "", "Term"},
-    {2, 1, 1140, 360, 615, 6, "", "Variable Principal %"},
-    {4, 1, 1140, 840, 615, 6, "0", "Variable Interest PA"},
-    {3, 1, 2880, 360, 1575, 15, "", "Variable Principal $"},
-    {5, 2, 1140, 360, 615, 6, "", "Fixed Principal %"},
-    {7, 2, 1140, 840, 615, 6, "0", "Fixed Interest PA"},
-    {6, 2, 2880, 360, 1575, 15, "", "Fixed Principal $"},
-    {8, 0, 1110, 420, 1935, 15, "", "Loan Code"},
+    {0, 0, 3975, 480, 1575, 15, "", "Principal $"},
+    {1, 0, 6150, 480, 495, 6, "", "Term"},
+    {2, 1, 990, 420, 705, 6, "", "Variable Principal %"},
+    {4, 1, 990, 900, 705, 6, "0", "Variable Interest PA"},
+    {3, 1, 2925, 420, 1575, 15, "", "Variable Principal $"},
+    {5, 2, 990, 420, 705, 6, "", "Fixed Principal %"},
+    {7, 2, 990, 900, 705, 6, "0", "Fixed Interest PA"},
+    {6, 2, 2925, 420, 1575, 15, "", "Fixed Principal $"},
+    {8, 0, 1020, 480, 1935, 15, "", "Loan Code"},
 };
 
 // Captions of lblLoanRec by their own index, with the room they take left of their field.
@@ -63,9 +65,9 @@ struct LabelDesign {
     Twip width;
 };
 constexpr LabelDesign kLabelDesigns[frmLoanDetails::kFields] = {
-    {"&Principal $", 1020}, {"&Term", 555},        {"&Principal", 990},
-    {"P&rincipal $", 975},  {"&Interest PA", 990}, {"&Principal", 990},
-    {"&Principal $", 975},  {"&Interest PA", 990}, {"&Loan Code", 990},
+    {"&Principal $", 900}, {"&Term", 480},        {"&Principal", 900},
+    {"P&rincipal $", 930}, {"&Interest PA", 900}, {"&Principal", 900},
+    {"&Principal $", 930}, {"&Interest PA", 900}, {"&Loan Code", 900},
 };
 
 constexpr const char* kHeadingCaptions[frmLoanDetails::kHeadings] = {
@@ -184,6 +186,11 @@ void frmLoanDetails::BuildControls() {
         Twips::Place(field, design.left, design.top, design.width, kFieldHeight);
         SetColours(field, QPalette::Base, window, QPalette::Text, SystemColour(QPalette::Text));
         field->installEventFilter(this);
+        connect(field, &QLineEdit::textChanged, this, [field, design] {
+            // A program text longer than the limit raised it; once the text fits, it is back.
+            if (field->maxLength() > design.maxLength && field->text().size() <= design.maxLength)
+                field->setMaxLength(design.maxLength);
+        });
         txtLoanRec_[i] = field;
 
         const LabelDesign& labelDesign = kLabelDesigns[design.label];
@@ -192,7 +199,7 @@ void frmLoanDetails::BuildControls() {
         label->setText(QString::fromLatin1(labelDesign.caption));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setBuddy(field);
-        Twips::Place(label, design.left - 45 - labelDesign.width, design.top, labelDesign.width,
+        Twips::Place(label, design.left - 30 - labelDesign.width, design.top, labelDesign.width,
                      kFieldHeight);
         const int labelIndex = design.label;
         connect(label, &ClickLabel::clicked, this,
@@ -210,7 +217,7 @@ void frmLoanDetails::BuildControls() {
         percent->setObjectName(QStringLiteral("lblPercent_%1").arg(p));
         percent->setFont(percentFont);
         percent->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        Twips::Place(percent, design.left + design.width + 45, design.top, 240, kFieldHeight);
+        Twips::Place(percent, design.left + design.width + 30, design.top, 210, kFieldHeight);
         lblPercent_[p] = percent;
     }
     {
@@ -231,11 +238,13 @@ void frmLoanDetails::BuildControls() {
     OptYes_->setObjectName(QStringLiteral("OptYes"));
     OptYes_->setAccessibleName(QStringLiteral("Yes"));
     Twips::Place(OptYes_, 240, 300, 1800, 315);
+    OptYes_->resize(OptYes_->sizeHint().width(), OptYes_->height()); // clickable where it shows
     OptYes_->setChecked(true);
     OptNo_ = new QRadioButton(QStringLiteral("&No"), FraActive_);
     OptNo_->setObjectName(QStringLiteral("OptNo"));
     OptNo_->setAccessibleName(QStringLiteral("No"));
     Twips::Place(OptNo_, 240, 660, 1800, 315);
+    OptNo_->resize(OptNo_->sizeHint().width(), OptNo_->height());
 
     auto makeButton = [this](const char* caption, const char* name, Twip left, Twip top) {
         auto* button = new QPushButton(QString::fromLatin1(caption), this);
@@ -464,13 +473,12 @@ void frmLoanDetails::FieldFocusIn(int index, QFocusEvent* event) {
     // Coming back to the field that held the focus when the window was left is no change.
     (void)event;
     if (focusedField_ == index) return;
-    if (focusedField_ >= 0) {
-        // That field lost the focus while the window was inactive; it learns it now.
-        const int left = focusedField_;
-        focusedField_ = -1;
-        txtLoanRec_LostFocus(left);
-    }
+    // Taken first: a message box from the handlers below gives the activation back to this
+    // field, which must then count as already focused.
+    const int left = focusedField_;
     focusedField_ = index;
+    // That field lost the focus while the window was inactive; it learns it now.
+    if (left >= 0) txtLoanRec_LostFocus(left);
     txtLoanRec_GotFocus(index);
 }
 
