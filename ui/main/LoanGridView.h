@@ -16,6 +16,9 @@ class LoanGridView final : public QTableView {
     GridModel& Model() const { return model_; }
     QTableView* FixedColumn() const { return fixed_; }
 
+    // Keeps the fixed column in place: only the rows and the scrolling columns move.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
   signals:
     // After the click has made the cell current.
     void DblClick();
@@ -23,7 +26,6 @@ class LoanGridView final : public QTableView {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
-    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void updateGeometries() override;
 
   private:
