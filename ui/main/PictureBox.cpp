@@ -9,10 +9,16 @@ PictureBox::PictureBox(const QPixmap& picture, bool border, QWidget* parent)
     : QWidget(parent), picture_(picture), border_(border) {
     // In the tab order like the other controls, but a click does not take the focus.
     setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, !picture_.hasAlphaChannel() || border_);
+}
+
+void PictureBox::SetPictureShown(bool shown) {
+    if (shown == shown_) return;
+    shown_ = shown;
+    update();
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
+    if (!shown_) return;
     QPainter painter(this);
     const QRect inside = border_ ? rect().adjusted(1, 1, -1, -1) : rect();
     if (border_) {

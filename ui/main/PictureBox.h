@@ -11,6 +11,12 @@ class PictureBox final : public QWidget {
 
     const QPixmap& Picture() const { return picture_; }
 
+    // A box whose picture is not shown lets what lies under it show through, while it keeps
+    // the mouse: a raised button picture is "hidden" this way during a press, so the release
+    // still comes to it (a widget hidden while pressed loses its release).
+    bool PictureShown() const { return shown_; }
+    void SetPictureShown(bool shown);
+
   signals:
     void MouseDown();
     void MouseUp();
@@ -23,4 +29,5 @@ class PictureBox final : public QWidget {
   private:
     QPixmap picture_;
     bool border_;
+    bool shown_ = true;
 };

@@ -165,18 +165,6 @@ void frmLoan::BuildControls() {
     connect(PicDeleteUp, &PictureBox::MouseUp, this, &frmLoan::PicDeleteUp_MouseUp);
     connect(PicSearchUp, &PictureBox::MouseDown, this, &frmLoan::PicSearchUp_MouseDown);
     connect(PicSearchUp, &PictureBox::MouseUp, this, &frmLoan::PicSearchUp_MouseUp);
-    // A raised picture hidden by its press may lose the release to the pressed picture below it;
-    // the release still belongs to the raised one.
-    const auto forward = [this](PictureBox* down, PictureBox* up, void (frmLoan::*mouseUp)()) {
-        connect(down, &PictureBox::MouseUp, this, [this, up, mouseUp] {
-            if (up->isHidden()) (this->*mouseUp)();
-        });
-    };
-    forward(PicNewDown, PicNewUp, &frmLoan::PicNewUp_MouseUp);
-    forward(PicEditDown, PicEditUp, &frmLoan::PicEditUp_MouseUp);
-    forward(PicDeleteDown, PicDeleteUp, &frmLoan::PicDeleteUp_MouseUp);
-    forward(PicSearchDown, PicSearchUp, &frmLoan::PicSearchUp_MouseUp);
-
     connect(GridView, &LoanGridView::DblClick, this, &frmLoan::GridView_DblClick);
 
     const QSize client_size = Twips::Size(this, kClientWidth, kClientHeight);
@@ -342,31 +330,31 @@ void frmLoan::GridView_DblClick() {
 }
 
 void frmLoan::PicNewUp_MouseDown() {
-    PicNewUp->hide();
+    PicNewUp->SetPictureShown(false);
 }
 void frmLoan::PicNewUp_MouseUp() {
-    PicNewUp->show();
+    PicNewUp->SetPictureShown(true);
     NewLoan();
 }
 void frmLoan::PicEditUp_MouseDown() {
-    PicEditUp->hide();
+    PicEditUp->SetPictureShown(false);
 }
 void frmLoan::PicEditUp_MouseUp() {
-    PicEditUp->show();
+    PicEditUp->SetPictureShown(true);
     EditLoan();
 }
 void frmLoan::PicDeleteUp_MouseDown() {
-    PicDeleteUp->hide();
+    PicDeleteUp->SetPictureShown(false);
 }
 void frmLoan::PicDeleteUp_MouseUp() {
-    PicDeleteUp->show();
+    PicDeleteUp->SetPictureShown(true);
     DeleteLoan();
 }
 void frmLoan::PicSearchUp_MouseDown() {
-    PicSearchUp->hide();
+    PicSearchUp->SetPictureShown(false);
 }
 void frmLoan::PicSearchUp_MouseUp() {
-    PicSearchUp->show();
+    PicSearchUp->SetPictureShown(true);
     Search();
 }
 

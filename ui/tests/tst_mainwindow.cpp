@@ -438,8 +438,10 @@ class MainWindowTest : public QObject {
         Done();
 
         QTest::mousePress(up, Qt::LeftButton);
-        QVERIFY(up->isHidden());
-        QVERIFY(down->isVisible());
+        QVERIFY(!up->PictureShown());
+        QVERIFY(down->isVisible() && down->PictureShown());
+        // The raised picture keeps the mouse, so the release comes back to it.
+        QCOMPARE(up->parentWidget()->childAt(up->geometry().center()), up);
         Done(); // nothing runs on the press
         if (button == "Delete")
             ui->ExpectMessage(kMustSelect, kAppTitle, Buttons::OK, Icon::Information);
@@ -454,7 +456,7 @@ class MainWindowTest : public QObject {
                 d.reject();
             });
         QTest::mouseRelease(up, Qt::LeftButton);
-        QVERIFY(up->isVisible());
+        QVERIFY(up->PictureShown());
         Done();
         // Keys do nothing on a picture.
         up->setFocus();
