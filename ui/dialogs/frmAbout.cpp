@@ -1,6 +1,5 @@
 #include "frmAbout.h"
 
-#include "AppTitle.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -71,7 +70,10 @@ frmAbout::frmAbout(QWidget* parent)
     const QIcon icon = QApplication::windowIcon().isNull()
                            ? style()->standardIcon(QStyle::SP_ComputerIcon)
                            : QApplication::windowIcon();
-    picIcon_->setPixmap(icon.pixmap(32, 32));
+    QPixmap image = icon.pixmap(32, 32);
+    if (image.width() < 32)
+        image = image.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    picIcon_->setPixmap(image);
     // Sized to its image, at the design position.
     picIcon_->move(Twips::ToPixelsX(this, 120), Twips::ToPixelsY(this, 120));
     picIcon_->adjustSize();
@@ -85,17 +87,17 @@ frmAbout::frmAbout(QWidget* parent)
     Twips::Place(lblDisclaimer_, 120, 2520, 2550, 1785);
 
     lblDescription_ = MakeLabel(this, QStringLiteral("lblDescription"),
-                                QStringLiteral("Made by Dravenholt Information Technology\n"
-                                               "E-mail: loans@dravenholt.example\n"
-                                               "PO Box 1440, Dravenholt 4021\n"
+                                QStringLiteral("Made in Dravenholt\n"
+                                               "loans@dravenholt.example\n"
+                                               "PO Box 1440, Dravenholt\n"
                                                "www.dravenholt.example"));
     lblDescription_->setFont(CaptionFont());
     PaintBlack(lblDescription_);
     Twips::Place(lblDescription_, 960, 1200, 3195, 1050);
 
     lblTitle_ = MakeLabel(this, QStringLiteral("lblTitle"),
-                          kAppTitle + QStringLiteral(". Copyright \u00A9 Dravenholt Information "
-                                                     "Technology. All rights reserved."));
+                          QStringLiteral("Dravenholt Loan \u00A9 Dravenholt IT. "
+                                         "All rights reserved."));
     lblTitle_->setFont(CaptionFont());
     PaintBlack(lblTitle_);
     Twips::Place(lblTitle_, 960, 120, 3165, 600);

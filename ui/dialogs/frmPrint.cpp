@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace {
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
@@ -74,6 +76,8 @@ frmPrint::frmPrint(PrintSettings& settings, QWidget* parent)
         });
     }
 
+    FitTexts();
+
     Frame2_->setEnabled(false);
     OptPrint(2)->setEnabled(false);
     OptPrint(3)->setEnabled(false);
@@ -92,6 +96,24 @@ frmPrint::frmPrint(PrintSettings& settings, QWidget* parent)
 }
 
 frmPrint::~frmPrint() = default;
+
+// The design widths suit a narrow dialog font; with a wider one the option captions would be
+// cut off, so the frames and options widen and the buttons move right by what is missing.
+void frmPrint::FitTexts() {
+    int missing = 0;
+    for (QRadioButton* option : OptPrint_)
+        missing = std::max(missing, option->sizeHint().width() - option->width());
+    for (QGroupBox* frame : {Frame1_, Frame2_})
+        missing = std::max(missing, frame->minimumSizeHint().width() - frame->width());
+    if (missing <= 0) return;
+    for (QGroupBox* frame : {Frame1_, Frame2_})
+        frame->resize(frame->width() + missing, frame->height());
+    for (QRadioButton* option : OptPrint_)
+        option->resize(option->width() + missing, option->height());
+    for (QPushButton* button : {cmdPrint_, cmdCancel_})
+        button->move(button->x() + missing, button->y());
+    setFixedSize(width() + missing, height());
+}
 
 void frmPrint::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

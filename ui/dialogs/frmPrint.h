@@ -33,6 +33,7 @@ class frmPrint : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void FitTexts();
     void Form_Load();
     void OptPrint_Click(int index);
     void cmdPrint_Click();

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -51,6 +52,18 @@ frmSearch::frmSearch(loan::LoanGrid& grid, std::function<void()> editLoan, QWidg
     cmdCancel_->setAccessibleName(QStringLiteral("Cancel"));
     cmdCancel_->setAutoDefault(false);
     Twips::Place(cmdCancel_, 4080, 840, 1335, 375);
+
+    // The design leaves room for the caption in a narrow dialog font; with a wider one the entry
+    // moves right (and narrows) so the caption shows whole.
+    const int captionEnd = lblMorgageCode_->x() + lblMorgageCode_->sizeHint().width();
+    const int missing = captionEnd + Twips::ToPixelsX(this, 60) - txtMorgageCode_->x();
+    if (missing > 0) {
+        lblMorgageCode_->resize(lblMorgageCode_->sizeHint().width(), lblMorgageCode_->height());
+        txtMorgageCode_->setGeometry(
+            txtMorgageCode_->x() + missing, txtMorgageCode_->y(),
+            std::max(txtMorgageCode_->width() - missing, txtMorgageCode_->width() / 2),
+            txtMorgageCode_->height());
+    }
 
     setTabOrder(txtMorgageCode_, cmdOK_);
     setTabOrder(cmdOK_, cmdCancel_);

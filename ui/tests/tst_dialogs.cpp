@@ -1,0 +1,265 @@
+// The print options dialog and the about box, driven with real clicks and keys.
+#include "ScriptedInteraction.h"
+
+#include "ui/dialogs/frmAbout.h"
+#include "ui/dialogs/frmPrint.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+void ClickOption(QRadioButton* option) {
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
+}
+
+// Shows a fresh print options dialog over settings and lets script drive it.
+int RunPrintDialog(PrintSettings& settings, const std::function<void(frmPrint&)>& script) {
+    ScriptedInteraction ui;
+    ui.ExpectDialog([&](QDialog& dialog) {
+        // Access keys are shortcuts, which reach only the active window.
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        script(static_cast<frmPrint&>(dialog));
+    });
+    frmPrint dialog(settings);
+    const int result = Interaction::Current().Exec(dialog);
+    if (!ui.Done()) qWarning("%s", qPrintable(ui.Errors()));
+    return ui.Done() ? result : -1;
+}
+
+void ExpectCentred(QWidget& window) {
+    const QRect screen = window.screen()->geometry();
+    const QPoint offset = window.frameGeometry().center() - screen.center();
+    QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1,
+             qPrintable(QString("off centre by %1, %2").arg(offset.x()).arg(offset.y())));
+}
+
+void ExpectAccessibleNames(QWidget& dialog) {
+    for (QWidget* w : dialog.findChildren<QWidget*>()) {
+        if (w->objectName().startsWith("qt_")) continue;
+        QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        QVERIFY2(!w->accessibleName().contains('&'), qPrintable(w->objectName()));
+    }
+}
+
+} // namespace
+
+class tst_dialogs : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void print_initialState();
+    void print_flags_data();
+    void print_flags();
+    void print_accessKeys();
+    void print_enterAndEscape_doNothing();
+    void print_reopenStartsAfresh();
+    void about_contents();
+    void about_closesWithEnterAndEscape_data();
+    void about_closesWithEnterAndEscape();
+};
+
+void tst_dialogs::print_initialState() {
+    PrintSettings settings{true, true, true};
+    RunPrintDialog(settings, [&](frmPrint& print) {
+        QVERIFY(!settings.PrintCancelled);
+        QCOMPARE(print.windowTitle(), QString("Dravenholt Supplier - Print"));
+        QCOMPARE(print.Frame1()->title(), QString("Print &Grid"));
+        QCOMPARE(print.Frame2()->title(), QString("P&rint Active"));
+        const QStringList captions = {"Print &Selection", "Print &All", "Print A&ctive",
+                                      "Print &Not Active"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(print.OptPrint(i)->text(), captions[i]);
+        QCOMPARE(print.OptPrint(0)->parentWidget(), print.Frame1());
+        QCOMPARE(print.OptPrint(1)->parentWidget(), print.Frame1());
+        QCOMPARE(print.OptPrint(2)->parentWidget(), print.Frame2());
+        QCOMPARE(print.OptPrint(3)->parentWidget(), print.Frame2());
+        // "Print &All" sits below "Print &Selection" although its index is 1.
+        QVERIFY(print.OptPrint(1)->y() > print.OptPrint(0)->y());
+        QVERIFY(print.OptPrint(0)->isChecked() && print.OptPrint(2)->isChecked());
+        QVERIFY(!print.OptPrint(1)->isChecked() && !print.OptPrint(3)->isChecked());
+        QVERIFY(print.Frame1()->isEnabled());
+        QVERIFY(!print.Frame2()->isEnabled() && !print.OptPrint(2)->isEnabled() &&
+                !print.OptPrint(3)->isEnabled());
+        QCOMPARE(print.cmdPrint()->text(), QString("&Print ..."));
+        QCOMPARE(print.cmdCancel()->text(), QString("&Cancel"));
+        QVERIFY(!print.cmdPrint()->isDefault() && !print.cmdCancel()->isDefault());
+        ExpectAccessibleNames(print);
+        ExpectCentred(print);
+        QTest::mouseClick(print.cmdCancel(), Qt::LeftButton);
+    });
+}
+
+void tst_dialogs::print_flags_data() {
+    QTest::addColumn<bool>("allBefore");
+    QTest::addColumn<bool>("activeBefore");
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QString>("leave"); // "print", "cancel" or "close"
+    QTest::addColumn<bool>("cancelled");
+    QTest::addColumn<bool>("all");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<bool>("activeGroupEnabled");
+
+    QTest::newRow("print at once")
+        << true << false << QList<int>{} << "print" << false << false << true << false;
+    QTest::newRow("all, not active")
+        << false << true << QList<int>{1, 3} << "print" << false << true << false << true;
+    QTest::newRow("all, active") << false << false << QList<int>{1, 3, 2} << "print" << false
+                                 << true << true << true;
+    QTest::newRow("all, not active, back to selection")
+        << false << true << QList<int>{1, 3, 0} << "print" << false << false << false << false;
+    QTest::newRow("cancel keeps the flags")
+        << true << false << QList<int>{1, 2, 0} << "cancel" << true << true << false << false;
+    QTest::newRow("close box counts as cancel")
+        << false << true << QList<int>{1, 3} << "close" << true << false << true << true;
+}
+
+void tst_dialogs::print_flags() {
+    QFETCH(bool, allBefore);
+    QFETCH(bool, activeBefore);
+    QFETCH(QList<int>, clicks);
+    QFETCH(QString, leave);
+    QFETCH(bool, cancelled);
+    QFETCH(bool, all);
+    QFETCH(bool, active);
+    QFETCH(bool, activeGroupEnabled);
+
+    PrintSettings settings{true, allBefore, activeBefore};
+    const int result = RunPrintDialog(settings, [&](frmPrint& print) {
+        for (int index : clicks) {
+            ClickOption(print.OptPrint(index));
+            QVERIFY(print.OptPrint(index)->isChecked());
+        }
+        QCOMPARE(print.Frame2()->isEnabled(), activeGroupEnabled);
+        QCOMPARE(print.OptPrint(2)->isEnabled(), activeGroupEnabled);
+        QCOMPARE(print.OptPrint(3)->isEnabled(), activeGroupEnabled);
+        // The groups switch independently.
+        QVERIFY(print.OptPrint(0)->isChecked() != print.OptPrint(1)->isChecked());
+        QVERIFY(print.OptPrint(2)->isChecked() != print.OptPrint(3)->isChecked());
+        if (leave == "print")
+            QTest::mouseClick(print.cmdPrint(), Qt::LeftButton);
+        else if (leave == "cancel")
+            QTest::mouseClick(print.cmdCancel(), Qt::LeftButton);
+        else
+            print.close();
+    });
+    QCOMPARE(result, cancelled ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    QCOMPARE(settings.PrintCancelled, cancelled);
+    QCOMPARE(settings.PrintAll, all);
+    QCOMPARE(settings.PrintActive, active);
+}
+
+void tst_dialogs::print_accessKeys() {
+    PrintSettings settings;
+    const int result = RunPrintDialog(settings, [&](frmPrint& print) {
+        // An access key presses its button after a short animation.
+        QTest::keyClick(&print, Qt::Key_A, Qt::AltModifier);
+        QTRY_VERIFY(print.OptPrint(1)->isChecked());
+        QVERIFY(print.Frame2()->isEnabled() && print.OptPrint(3)->isEnabled());
+        QTest::keyClick(&print, Qt::Key_N, Qt::AltModifier);
+        QTRY_VERIFY(print.OptPrint(3)->isChecked());
+        QTest::keyClick(&print, Qt::Key_P, Qt::AltModifier);
+        QTRY_VERIFY(!print.isVisible());
+    });
+    QCOMPARE(result, int(QDialog::Accepted));
+    QVERIFY(!settings.PrintCancelled);
+    QVERIFY(settings.PrintAll);
+    QVERIFY(!settings.PrintActive);
+}
+
+void tst_dialogs::print_enterAndEscape_doNothing() {
+    PrintSettings settings;
+    const int result = RunPrintDialog(settings, [&](frmPrint& print) {
+        ClickOption(print.OptPrint(1));
+        for (QWidget* focus :
+             {static_cast<QWidget*>(print.OptPrint(1)), static_cast<QWidget*>(print.cmdPrint())}) {
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_Return);
+            QTest::keyClick(focus, Qt::Key_Enter);
+            QTest::keyClick(focus, Qt::Key_Escape);
+            QVERIFY(print.isVisible());
+        }
+        QVERIFY(!settings.PrintCancelled);
+        QVERIFY(!settings.PrintAll);
+        QTest::mouseClick(print.cmdCancel(), Qt::LeftButton);
+    });
+    QCOMPARE(result, int(QDialog::Rejected));
+    QVERIFY(settings.PrintCancelled);
+    QVERIFY(!settings.PrintAll);
+}
+
+void tst_dialogs::print_reopenStartsAfresh() {
+    PrintSettings settings;
+    RunPrintDialog(settings, [](frmPrint& print) {
+        ClickOption(print.OptPrint(1));
+        ClickOption(print.OptPrint(3));
+        QTest::mouseClick(print.cmdPrint(), Qt::LeftButton);
+    });
+    QVERIFY(settings.PrintAll);
+    RunPrintDialog(settings, [](frmPrint& print) {
+        QVERIFY(print.OptPrint(0)->isChecked());
+        QVERIFY(print.OptPrint(2)->isChecked());
+        QVERIFY(!print.Frame2()->isEnabled());
+        QTest::mouseClick(print.cmdPrint(), Qt::LeftButton);
+    });
+    QVERIFY(!settings.PrintAll);
+    QVERIFY(settings.PrintActive);
+}
+
+void tst_dialogs::about_contents() {
+    frmAbout about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QCOMPARE(about.windowTitle(), QString("About"));
+    QCOMPARE(about.lblVersion()->text(), QString("Version 1.0"));
+    QVERIFY(about.lblTitle()->text().contains("Dravenholt"));
+    QVERIFY(about.lblTitle()->text().contains("rights reserved"));
+    QVERIFY(about.lblDescription()->text().contains("@"));
+    QVERIFY(about.lblDescription()->text().contains(".example"));
+    QVERIFY(about.lblDisclaimer()->text().contains("copying"));
+    QVERIFY(about.cmdOK()->isDefault());
+    QCOMPARE(about.cmdOK()->text(), QString("OK"));
+    // The etched rule: grey over white, same height, both ending at the same place.
+    QCOMPARE(about.Line1(0)->y(), about.Line1(1)->y());
+    QCOMPARE(about.Line1(0)->geometry().right(), about.Line1(1)->geometry().right());
+    QCOMPARE(about.Line1(1)->height(), 1);
+    QCOMPARE(about.Line1(0)->height(), 2);
+    QVERIFY(about.Line1(0)->x() < about.Line1(1)->x());
+    // Every label fits inside the box.
+    for (QLabel* label : about.findChildren<QLabel*>()) {
+        QVERIFY2(about.rect().contains(label->geometry()), qPrintable(label->objectName()));
+        if (label->wordWrap())
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height() + 2,
+                     qPrintable(label->objectName() + " does not fit its text"));
+    }
+    ExpectAccessibleNames(about);
+    ExpectCentred(about);
+}
+
+void tst_dialogs::about_closesWithEnterAndEscape_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Esc") << int(Qt::Key_Escape);
+}
+
+void tst_dialogs::about_closesWithEnterAndEscape() {
+    QFETCH(int, key);
+    ScriptedInteraction ui;
+    ui.ExpectDialog([key](QDialog& dialog) { QTest::keyClick(&dialog, Qt::Key(key)); });
+    frmAbout about;
+    Interaction::Current().Exec(about);
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+    QVERIFY(!about.isVisible());
+}
+
+QTEST_MAIN(tst_dialogs)
+#include "tst_dialogs.moc"
