@@ -90,8 +90,10 @@ class MainWindowTest : public QObject {
         return boxes;
     }
 
-    bool DetailsBuilt() {
-        frmLoanDetails probe(w->Table, w->GridQuery, [] {});
+    static bool DetailsBuilt() {
+        loan::LoanTable table;
+        loan::LoanGrid staging(loan::kLoanCols, 2);
+        frmLoanDetails probe(table, staging, [] {});
         return probe.txtLoanRec(0) && probe.OptYes() && probe.OptNo() && probe.Cel(0);
     }
 
