@@ -128,10 +128,11 @@ int CharCode(const QKeyEvent* event) {
     const QString text = event->text();
     if (text.isEmpty()) return -1;
     if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return 0;
-    const char32_t first = text.toUcs4().value(0);
-    if (text.toUcs4().size() != 1) return 0; // composed input is no single character
-    if (first < 0x20 || first == 0x7f) return -1;
-    return static_cast<int>(first);
+    const QList<uint> characters = text.toUcs4();
+    if (characters.size() != 1) return 0; // composed input is no single character
+    const uint c = characters.front();
+    if (c < 0x20 || c == 0x7f) return -1;
+    return static_cast<int>(c);
 }
 
 } // namespace
@@ -435,7 +436,7 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
             return false;
         }
         case QEvent::FocusIn:
-            FieldFocusIn(index, static_cast<QFocusEvent*>(event));
+            FieldFocusIn(index);
             return false;
         case QEvent::FocusOut:
             FieldFocusOut(index, static_cast<QFocusEvent*>(event));
@@ -467,11 +468,8 @@ bool frmLoanDetails::FieldKeyPress(int index, QKeyEvent* event) {
     return code == 0 || !txtLoanRec_KeyPress(index, code);
 }
 
-// Losing the focus because the window lost its activation (a message box, another program, a
-// popup) is no focus change of the dialog's own: the field keeps it and is told nothing.
-void frmLoanDetails::FieldFocusIn(int index, QFocusEvent* event) {
+void frmLoanDetails::FieldFocusIn(int index) {
     // Coming back to the field that held the focus when the window was left is no change.
-    (void)event;
     if (focusedField_ == index) return;
     // Taken first: a message box from the handlers below gives the activation back to this
     // field, which must then count as already focused.
@@ -482,6 +480,8 @@ void frmLoanDetails::FieldFocusIn(int index, QFocusEvent* event) {
     txtLoanRec_GotFocus(index);
 }
 
+// Losing the focus because the window lost its activation (a message box, another program, a
+// popup) is no focus change of the dialog's own: the field keeps it and is told nothing.
 void frmLoanDetails::FieldFocusOut(int index, QFocusEvent* event) {
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;

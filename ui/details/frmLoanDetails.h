@@ -76,7 +76,7 @@ class frmLoanDetails : public QDialog {
     void CalculateRepayments();
 
     bool FieldKeyPress(int index, QKeyEvent* event);
-    void FieldFocusIn(int index, QFocusEvent* event);
+    void FieldFocusIn(int index);
     void FieldFocusOut(int index, QFocusEvent* event);
     int FieldIndexOf(const QObject* object) const;
     void ChooseRow(int row);
