@@ -156,6 +156,10 @@ WriteResult LoanFileWriter::WriteFile(const std::string& path, LoanGrid& table) 
             const std::string target = ResolveTarget(path);
             const std::string folder = FolderOf(target);
 
+            // Replacing the file by renaming would otherwise overwrite a read-only file.
+            if (::access(target.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+                return Failed(SystemReason("Cannot write", target, errno));
+
             TemporaryFile temp;
             if (!temp.Create(target))
                 return Failed(SystemReason("Cannot create a file in", folder, errno));

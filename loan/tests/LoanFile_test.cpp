@@ -329,6 +329,18 @@ TEST_F(TempFolder, ASaveThatFailsPartWayLeavesTheOldFileByteForByte) {
     EXPECT_EQ(table.Grid.Row(), table.Grid.Rows() - 1);
 }
 
+TEST_F(TempFolder, AReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    const std::string path = Path("locked.loa");
+    Put(path, "old");
+    ::chmod(path.c_str(), 0444);
+    LoanTable table = TableWith(1);
+    const auto result = LoanFileWriter::WriteFile(path, table.Grid);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("Permission denied"), std::string::npos) << result.error;
+    EXPECT_EQ(Contents(path), "old");
+}
+
 TEST_F(TempFolder, FailedOpensReportTheReasonAndKeepTheTable) {
     const struct {
         std::string path;
