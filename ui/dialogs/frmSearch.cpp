@@ -50,7 +50,6 @@ frmSearch::frmSearch(loan::LoanGrid& grid, std::function<void()> editLoan, QWidg
 
     cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel_->setAccessibleName(QStringLiteral("Cancel"));
-    cmdCancel_->setAutoDefault(false);
     Twips::Place(cmdCancel_, 4080, 840, 1335, 375);
 
     // The design leaves room for the caption in a narrow dialog font; with a wider one the entry

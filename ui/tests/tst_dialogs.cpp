@@ -3,6 +3,7 @@
 
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmPrint.h"
+#include "ui/main/frmLoan.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -65,6 +66,7 @@ class tst_dialogs : public QObject {
     void about_contents();
     void about_closesWithEnterAndEscape_data();
     void about_closesWithEnterAndEscape();
+    void about_fromHelpMenu();
 };
 
 void tst_dialogs::print_initialState() {
@@ -259,6 +261,24 @@ void tst_dialogs::about_closesWithEnterAndEscape() {
     Interaction::Current().Exec(about);
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     QVERIFY(!about.isVisible());
+}
+
+void tst_dialogs::about_fromHelpMenu() {
+    ScriptedInteraction ui;
+    frmLoan window;
+    ui.Clear(); // the start-up message is the window's own business
+    window.show();
+    window.move(0, 0);
+    QString shown;
+    ui.ExpectDialog([&](QDialog& dialog) {
+        QVERIFY(qobject_cast<frmAbout*>(&dialog));
+        shown = dialog.windowTitle();
+        ExpectCentred(dialog);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    window.mnuHelpItem(0)->trigger();
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+    QCOMPARE(shown, QString("About"));
 }
 
 QTEST_MAIN(tst_dialogs)

@@ -8,6 +8,7 @@
 #include "ui/dialogs/QtPrinter.h"
 #include "ui/dialogs/frmPrint.h"
 #include "ui/main/LoanPrintout.h"
+#include "ui/main/frmLoan.h"
 
 #include <QPrinter>
 #include <QProcess>
@@ -142,6 +143,8 @@ class tst_printing : public QObject {
     void qtPrinter_twoPagesToPdf();
     void qtPrinter_noMatch_writesNothing();
     void qtPrinter_unwritableOutput_stopsSilently();
+    void qtPrinter_unendedJob_leavesNoFile();
+    void throughTheWindow_filePrint();
 };
 
 void tst_printing::nothingSelected_showsMessage_data() {
@@ -453,6 +456,44 @@ void tst_printing::qtPrinter_unwritableOutput_stopsSilently() {
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     QVERIFY(!QFileInfo::exists(path));
     QVERIFY(!BusyPointer::IsBusy());
+}
+
+void tst_printing::qtPrinter_unendedJob_leavesNoFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("partial.pdf");
+    {
+        QtPrinter printer(PdfPrinter(path));
+        QVERIFY(printer.SetFontSize(16));
+        QVERIFY(printer.PrintLine("Loan Description    HOME"));
+        QVERIFY(printer.NewPage());
+        QVERIFY(printer.PrintLine("Loan Description    CAR"));
+    }
+    QVERIFY2(!QFileInfo::exists(path), "a job that was never ended is aborted");
+}
+
+void tst_printing::throughTheWindow_filePrint() {
+    ScriptedInteraction ui;
+    frmLoan window;
+    ui.Clear(); // the start-up message is the window's own business
+    window.show();
+    for (const Loan& loan : {MakeLoan("A1", "Yes"), MakeLoan("N1", "No"), MakeLoan("A2", "Yes")}) {
+        std::array<std::string, loan::kLoanCols> texts;
+        for (int c = 0; c < loan::kLoanCols; ++c)
+            texts[static_cast<std::size_t>(c)] = loan[static_cast<std::size_t>(c)];
+        window.Table.WriteLoan(window.Table.Grid.Rows() - 1, texts);
+    }
+    window.Table.Grid.SetRow(2);
+    window.Table.Grid.SetCol(0);
+    PrintLog log;
+    ui.ExpectDialog(ChooseAndPrint({1})).ExpectPrinter(Recording(log));
+    window.mnuFileItem(frmLoan::FilePrint)->trigger();
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+    QCOMPARE(log.Blocks(), QString("A1 A2 |"));
+    QVERIFY(window.Settings.PrintAll);
+    QVERIFY(window.Settings.PrintActive);
+    QCOMPARE(window.Table.Grid.Row(), 3);
+    QCOMPARE(window.Table.Grid.Col(), 12);
 }
 
 QTEST_MAIN(tst_printing)

@@ -3,8 +3,10 @@
 
 #include "loan/LoanGrid.h"
 #include "loan/LoanTable.h"
+#include "ui/details/frmLoanDetails.h"
 #include "ui/dialogs/BusyPointer.h"
 #include "ui/dialogs/frmSearch.h"
+#include "ui/main/frmLoan.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +55,7 @@ class tst_search : public QObject {
     void accessKey_focusesEntry();
     void layout_and_names();
     void scan_reportsCurrentCellOnce();
+    void throughTheWindow_opensFoundLoan();
 };
 
 void tst_search::search_data() {
@@ -222,6 +225,37 @@ void tst_search::scan_reportsCurrentCellOnce() {
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     QCOMPARE(grid.Row(), 501);
     QCOMPARE(counter.count, 1);
+}
+
+void tst_search::throughTheWindow_opensFoundLoan() {
+    ScriptedInteraction ui;
+    frmLoan window;
+    ui.Clear(); // the start-up message is the window's own business
+    window.show();
+    for (const char* code : {"HOME", "CAR", "BOAT"}) {
+        std::array<std::string, loan::kLoanCols> texts{};
+        texts[loan::ColCode] = code;
+        texts[loan::ColActive] = "Yes";
+        window.Table.WriteLoan(window.Table.Grid.Rows() - 1, texts);
+    }
+    QString opened;
+    bool busyWhileOpen = false;
+    ui.ExpectDialog([](QDialog& dialog) {
+        auto& search = static_cast<frmSearch&>(dialog);
+        QTest::keyClicks(search.txtMorgageCode(), " car ");
+        QTest::keyClick(search.txtMorgageCode(), Qt::Key_Return);
+    });
+    ui.ExpectDialog([&](QDialog& dialog) {
+        opened = static_cast<frmLoanDetails&>(dialog).txtLoanRec(8)->text();
+        busyWhileOpen = BusyPointer::IsBusy();
+        dialog.reject();
+    });
+    window.mnuGridItem(frmLoan::GridSearch)->trigger();
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+    QCOMPARE(opened, QString("CAR"));
+    QVERIFY(busyWhileOpen);
+    QVERIFY(!BusyPointer::IsBusy());
+    QCOMPARE(window.Table.Grid.Row(), 2);
 }
 
 QTEST_MAIN(tst_search)
