@@ -7,6 +7,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Dravenholt Loan"));
     QApplication::setOrganizationName(QStringLiteral("Dravenholt Information Technology"));
     QApplication::setOrganizationDomain(QStringLiteral("dravenholt.example"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.dravenholt.Loan"));
     frmLoan window;
     window.show();
     return app.exec();

@@ -17,7 +17,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
+#include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,8 +27,19 @@
 
 #include <array>
 
+// Resources of a static library must be registered by hand.
 static void InitPictures() {
     Q_INIT_RESOURCE(pictures);
+    Q_INIT_RESOURCE(icons);
+}
+
+// Every window of the program carries the program's icon.
+static void SetProgramIcon() {
+    if (!QApplication::windowIcon().isNull()) return;
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/example.dravenholt.Loan.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 }
 
 namespace {
@@ -87,6 +100,7 @@ void SetUpHeadings(loan::LoanGrid& grid) {
 frmLoan::frmLoan(QWidget* parent)
     : QMainWindow(parent), GridQuery(loan::kLoanCols, 2), dlgOpen(this) {
     InitPictures();
+    SetProgramIcon();
     SetUpHeadings(GridQuery);
     gridModel_ = std::make_unique<GridModel>(Table.Grid);
     gridQueryModel_ = std::make_unique<GridModel>(GridQuery);
