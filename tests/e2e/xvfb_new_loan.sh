@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Starts the real program on a virtual X display, enters one loan with real keystrokes, saves it
+# through the file dialog and checks the record written. Usage: xvfb_new_loan.sh PROGRAM
+set -euo pipefail
+program=${1:?program}
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
+done
+
+work=$(mktemp -d)
+display=:$((200 + RANDOM % 300))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+app=""
+cleanup() {
+    [ -n "$app" ] && kill "$app" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
+
+# Wait for the display to accept clients.
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Waits until a window whose title matches $1 is visible and focuses it.
+window() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || { echo "FAIL: no window \"$1\""; exit 1; }
+    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    sleep 0.3
+}
+keys() { xdotool key --delay 60 "$@"; }
+type_text() { xdotool type --delay 40 "$1"; }
+
+"$program" >"$work/app.log" 2>&1 &
+app=$!
+
+window "^Dravenholt Information Technology Loan$"      # the start-up message
+keys Return
+window "Dravenholt Information Technology Loan - Untitled"
+keys ctrl+n
+window "Dravenholt Information Technology - Loan Details"
+type_text "HOME"; keys Tab          # Loan Code, then principal
+type_text "300000"; keys Tab        # principal, then term
+type_text "25"; keys Tab            # term, then variable percent
+type_text "60"; keys Tab Tab        # variable percent; past the variable amount to its rate
+type_text "6.5"; keys Tab Tab Tab   # variable rate; past the fixed percent and amount to its rate
+type_text "5.99"
+keys alt+o
+window "Dravenholt Information Technology Loan - Untitled"
+keys ctrl+s
+window "^Save"
+type_text "$work/home.loa"
+keys Return
+for _ in $(seq 100); do [ -s "$work/home.loa" ] && break; sleep 0.1; done
+window "Dravenholt Information Technology Loan - $work/home.loa"
+keys alt+f x
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2>/dev/null; then echo "FAIL: the program did not exit"; exit 1; fi
+app=""
+
+size=$(stat -c %s "$work/home.loa")
+[ "$size" -eq 228 ] || { echo "FAIL: file holds $size bytes, not two records"; exit 1; }
+record=$(head -c 113 "$work/home.loa")
+expect_field() { # offset width text
+    local got=${record:$1:$2}
+    got=${got%"${got##*[! ]}"}
+    [ "$got" = "$3" ] || { echo "FAIL: field at $1 is \"$got\", expected \"$3\""; exit 1; }
+}
+expect_field 0 15 "HOME"
+expect_field 15 11 "300000"
+expect_field 26 3 "25"
+expect_field 29 6 "60"
+expect_field 35 6 "6.5"
+expect_field 41 11 "180000"
+expect_field 52 6 "40"
+expect_field 58 6 "5.99"
+expect_field 64 11 "120000"
+expect_field 75 11 "Monthly"
+expect_field 110 3 "Yes"
+installment=${record:86:12}
+[[ $installment == \$* ]] || { echo "FAIL: installment \"$installment\""; exit 1; }
+[ "$(tail -c 1 "$work/home.loa" | od -An -tx1 | tr -d ' ')" = "0d" ] || { echo "FAIL: no carriage return"; exit 1; }
+echo "1 passed, 0 failed"
