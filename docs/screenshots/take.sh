@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Remakes the README's screenshots: the real program on a virtual X display, driven by xdotool.
+# Usage: docs/screenshots/take.sh PROGRAM [SCALE]   (needs xvfb, xdotool, imagemagick)
+set -euo pipefail
+program=${1:?program}
+scale=${2:-1}
+out=$(cd "$(dirname "$0")" && pwd)
+suffix=""
+[ "$scale" != 1 ] && suffix="-x$scale"
+
+display=:$((200 + RANDOM % 300))
+Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+app=""
+trap '[ -n "$app" ] && kill $app 2>/dev/null; kill $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
+export DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+id=""
+window() {
+    id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || { echo "no window \"$1\"" >&2; exit 1; }
+    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    sleep 0.4
+}
+shot() { import -window "$id" "$out/$1$suffix.png"; echo "saved $out/$1$suffix.png"; }
+keys() { xdotool key --delay 60 "$@"; }
+type_text() { xdotool type --delay 30 "$1"; }
+
+"$program" >/dev/null 2>&1 &
+app=$!
+window "^Dravenholt Information Technology Loan$"
+keys Return
+window "Dravenholt Information Technology Loan - Untitled"
+
+loan() { # code principal term variable% variable-rate fixed-rate
+    keys ctrl+n
+    window "Loan Details"
+    type_text "$1"; keys Tab; type_text "$2"; keys Tab; type_text "$3"; keys Tab
+    type_text "$4"; keys Tab Tab; type_text "$5"; keys Tab Tab Tab; type_text "$6"
+}
+loan "HOME" 300000 25 60 6.5 5.99
+shot details
+keys alt+o
+window "Untitled"
+loan "HOLIDAY UNIT" 180000 15 100 7.25 0
+keys alt+o
+window "Untitled"
+loan "OFFICE" 450000 30 40 6.9 6.1
+keys alt+o
+window "Untitled"
+xdotool mousemove --window "$id" $((250 * scale)) $((135 * scale)) click 1
+keys Home
+sleep 0.3
+shot main
+keys ctrl+p
+window "Print"
+shot print
+keys Escape alt+c
+window "Untitled"
+keys ctrl+c
+window "Search"
+type_text "office"
+shot search
+keys alt+c
+window "Untitled"
+keys alt+h a
+window "About"
+shot about
