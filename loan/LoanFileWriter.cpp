@@ -93,8 +93,13 @@ class TemporaryFile {
     // Creates a new file next to target, with the permissions a new file there would get.
     bool Create(const std::string& target) {
         static std::atomic<unsigned> counter{0};
+        // The suffix must not push a long but valid name past the file system's limit.
+        constexpr std::size_t kKeptNameBytes = 200;
+        const auto slash = target.find_last_of('/');
+        const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+        const std::string stem = target.substr(0, nameStart + kKeptNameBytes);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            path_ = target + ".tmp-" + std::to_string(::getpid()) + "-" +
+            path_ = stem + ".tmp-" + std::to_string(::getpid()) + "-" +
                     std::to_string(counter.fetch_add(1));
             fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ >= 0) return true;

@@ -272,6 +272,16 @@ TEST_F(TempFolder, SavingReplacesAnOlderLongerFileWhole) {
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file's permissions are kept";
 }
 
+// The temporary file's suffix must not make a valid long name too long to create.
+TEST_F(TempFolder, ANameAtTheFileSystemsLimitSaves) {
+    const std::string name = std::string(251, 'a') + ".loa";
+    LoanTable table = TableWith(2);
+    const auto result = LoanFileWriter::WriteFile(Path(name), table.Grid);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(Contents(Path(name)), Written(table));
+    EXPECT_EQ(Entries(), std::vector<std::string>{name});
+}
+
 TEST_F(TempFolder, SavingThroughALinkReplacesTheFileItPointsTo) {
     const std::string real = Path("real.loa"), link = Path("link.loa");
     Put(real, "old");
