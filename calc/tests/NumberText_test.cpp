@@ -63,6 +63,10 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
         {66.6666666, 3, 66.667},
         {0, 3, 0},
         {12.3456, 0, 12},
+        // The product is taken in double precision: 2.675 * 100 is exactly 267.5 there, while
+        // 1.005 * 100 falls just below 100.5.
+        {2.675, 2, 2.68},
+        {1.005, 2, 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RoundHalfEven(c.x, c.decimals), c.rounded) << c.x << " to " << c.decimals;
