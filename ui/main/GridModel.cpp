@@ -71,8 +71,8 @@ void GridModel::RowsInserted() {
         GridReset();
         return;
     }
-    pending_ = Pending::None;
     endInsertRows();
+    pending_ = Pending::None;
 }
 
 void GridModel::RowsAboutToBeRemoved(int first, int last) {
@@ -90,8 +90,10 @@ void GridModel::RowsRemoved() {
         GridReset();
         return;
     }
-    pending_ = Pending::None;
     endRemoveRows();
+    pending_ = Pending::None;
+    // The view moved its current index on its own; put it back where the grid has it.
+    emit CurrentCellMoved();
 }
 
 void GridModel::CellChanged(int row, int col) {

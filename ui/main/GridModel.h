@@ -14,6 +14,10 @@ class GridModel final : public QAbstractTableModel, private loan::LoanGridListen
     ~GridModel() override;
 
     loan::LoanGrid& Grid() const { return grid_; }
+    // Between a change's begin and end signals. Views must not move the grid's current cell
+    // then: the selection model moves its own current index off removed rows, which is not
+    // the grid's rule.
+    bool Changing() const { return pending_ != Pending::None; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -95,7 +95,7 @@ void LoanGridView::FollowGrid() {
 }
 
 void LoanGridView::ViewCurrentChanged(const QModelIndex& current) {
-    if (following_ || !current.isValid()) return;
+    if (following_ || model_.Changing() || !current.isValid()) return;
     following_ = true;
     loan::LoanGrid& grid = model_.Grid();
     grid.SetRow(current.row() + 1);

@@ -672,6 +672,36 @@ class MainWindowTest : public QObject {
         }
     }
 
+    // The view shows the grid's current cell after a delete, so the next Delete removes the
+    // loan the user sees selected.
+    void deleteKeepsViewAndGridTogether_data() {
+        QTest::addColumn<int>("clicked"); // model row
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QString>("currentCode");
+        QTest::newRow("first loan") << 0 << QStringList({"CAR", "BOAT", ""}) << "CAR";
+        QTest::newRow("middle loan") << 1 << QStringList({"HOME", "BOAT", ""}) << "BOAT";
+        QTest::newRow("last loan") << 2 << QStringList({"HOME", "CAR", ""}) << "";
+    }
+    void deleteKeepsViewAndGridTogether() {
+        QFETCH(int, clicked);
+        QFETCH(QStringList, left);
+        QFETCH(QString, currentCode);
+        StartWithLoans({Loan("HOME"), Loan("CAR"), Loan("BOAT")});
+        QTest::mouseClick(w->GridView->viewport(), Qt::LeftButton, {}, CellCentre(clicked, 0));
+        ui->ExpectMessage(kDeleteQuestion, "Delete", Buttons::YesNo, Icon::Question, Answer::Yes);
+        Ctrl(Qt::Key_D);
+        Done();
+        QStringList codes;
+        for (int r = 1; r < w->Table.Grid.Rows(); ++r)
+            codes << QString::fromStdString(std::string(w->Table.Grid.TextAt(r, 0)));
+        QCOMPARE(codes, left);
+        // The rows below moved up: the same row number is current, now the next loan.
+        QCOMPARE(w->Table.Grid.Row(), clicked + 1);
+        QCOMPARE(w->Table.Grid.Col(), 0);
+        QCOMPARE(QString::fromStdString(std::string(w->Table.Grid.Text())), currentCode);
+        QCOMPARE(w->GridView->currentIndex(), w->GridView->model()->index(clicked, 0));
+    }
+
     void deleteOfTheOnlyLoanLeavesTheEmptyTable() {
         StartWithLoans({Loan("HOME")});
         QTest::mouseClick(w->GridView->viewport(), Qt::LeftButton, {}, CellCentre(0, 0));
