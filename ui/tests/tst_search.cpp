@@ -177,7 +177,7 @@ void tst_search::accessKey_focusesEntry() {
         QCOMPARE(QApplication::focusWidget(), search.txtMorgageCode());
         // Alt+C is Cancel.
         QTest::keyClick(&dialog, Qt::Key_C, Qt::AltModifier);
-        QTRY_VERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.isVisible());
     });
     frmSearch dialog(grid, [] {});
     Interaction::Current().Exec(dialog);
