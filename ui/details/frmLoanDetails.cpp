@@ -14,13 +14,17 @@
 #include "ui/dialogs/Twips.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcutEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -181,9 +185,12 @@ void frmLoanDetails::BuildControls() {
         field->setMaxLength(design.maxLength);
         field->setText(QString::fromLatin1(design.text));
         field->setAccessibleName(QString::fromLatin1(design.accessibleName));
-        // Fields 0 to 7 take only what the key filter lets through; an input method would
-        // commit text past it.
-        if (i != calc::FieldCode) field->setAttribute(Qt::WA_InputMethodEnabled, false);
+        // Fields 0 to 7 take only what the key filter lets through; an input method or a
+        // dropped text would put it there past the filter.
+        if (i != calc::FieldCode) {
+            field->setAttribute(Qt::WA_InputMethodEnabled, false);
+            field->setAcceptDrops(false);
+        }
         Twips::Place(field, design.left, design.top, design.width, kFieldHeight);
         SetColours(field, QPalette::Base, window, QPalette::Text, SystemColour(QPalette::Text));
         field->installEventFilter(this);
@@ -255,6 +262,7 @@ void frmLoanDetails::BuildControls() {
         button->setAutoDefault(false);
         button->setDefault(false);
         Twips::Place(button, left, top, 1335, 495);
+        button->installEventFilter(this);
         return button;
     };
     cmdQuery_ = makeButton("&Query", "cmdQuery", 120, 120);
@@ -441,11 +449,28 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut:
             FieldFocusOut(index, static_cast<QFocusEvent*>(event));
             return false;
+        case QEvent::ContextMenu:
+            if (index == calc::FieldCode) return false;
+            FieldContextMenu(index, static_cast<QContextMenuEvent*>(event));
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            // The middle button pastes the selection on X11.
+            return index != calc::FieldCode &&
+                   static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
         default:
             return false;
         }
     }
     if (event->type() == QEvent::Shortcut) {
+        // A button's access key presses it at once, after taking the focus as a click would.
+        if (auto* button = qobject_cast<QPushButton*>(watched);
+            button && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+            button->setFocus(Qt::ShortcutFocusReason);
+            button->click();
+            return true;
+        }
         // A frame's access key moves to its first field (the chosen option for Active).
         for (int f = 0; f < 3; ++f) {
             if (watched == Frame1_[f]) {
@@ -463,9 +488,32 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
 
 bool frmLoanDetails::FieldKeyPress(int index, QKeyEvent* event) {
     if (index == calc::FieldCode) return false;
+    // Shift+Insert types no character but pastes, like the refused Ctrl+V.
+    if (event->matches(QKeySequence::Paste)) return true;
     const int code = CharCode(event);
     if (code < 0) return false;
     return code == 0 || !txtLoanRec_KeyPress(index, code);
+}
+
+// The number fields refuse the clipboard from the keyboard; their menu offers no Paste either.
+// Where Paste cannot be told apart in the menu, there is no menu.
+void frmLoanDetails::FieldContextMenu(int index, QContextMenuEvent* event) {
+    QMenu* menu = txtLoanRec_[index]->createStandardContextMenu();
+    const QString paste =
+        QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    bool removed = false;
+    for (QAction* action : menu->actions()) {
+        if (action->text().endsWith(paste)) {
+            menu->removeAction(action);
+            removed = true;
+        }
+    }
+    if (!removed) {
+        delete menu;
+        return;
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void frmLoanDetails::FieldFocusIn(int index) {

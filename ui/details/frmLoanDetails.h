@@ -7,6 +7,7 @@
 #include <string_view>
 
 class ClickLabel;
+class QContextMenuEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -78,6 +79,7 @@ class frmLoanDetails : public QDialog {
     bool FieldKeyPress(int index, QKeyEvent* event);
     void FieldFocusIn(int index);
     void FieldFocusOut(int index, QFocusEvent* event);
+    void FieldContextMenu(int index, QContextMenuEvent* event);
     int FieldIndexOf(const QObject* object) const;
     void ChooseRow(int row);
     void SetFieldBackground(int index, const QColor& colour);

@@ -7,7 +7,9 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -89,6 +91,7 @@ class tst_LoanDetails : public QObject {
     void filterKeys_data();
     void filterKeys();
     void controlKeysInNumberFields();
+    void numberFieldsRefusePaste();
     void liveTableWhileTyping();
     void enterWalksTheFieldsAndClosesNothing();
     void focusColoursAndSelection();
@@ -108,8 +111,10 @@ class tst_LoanDetails : public QObject {
     void okOverwriteDeclined();
     void okCodeCaseAndBlanks();
     void cancelAndTitleBarWriteNothing();
+    void accessKeysPressButtons();
     void queryByCode();
     void queryByCodeNotFound();
+    void queryByExample_data();
     void queryByExample();
     void shownThroughInteraction();
     void layoutShowsEverything();
@@ -331,6 +336,42 @@ void tst_LoanDetails::controlKeysInNumberFields() {
     h.Key(Qt::Key_V, Qt::ControlModifier);
     if (QGuiApplication::clipboard()->text() == QStringLiteral("abc"))
         QCOMPARE(h.Text(8), QStringLiteral("abc"));
+    QVERIFY(h.dialog->isVisible());
+}
+
+void tst_LoanDetails::numberFieldsRefusePaste() {
+    // Letters reach a number field by no route: no Shift+Insert, no Paste in its menu, no drop.
+    LoanDetailsHarness h;
+    h.Open();
+    QGuiApplication::clipboard()->setText(QStringLiteral("abc"));
+    const bool clipboard = QGuiApplication::clipboard()->text() == QStringLiteral("abc");
+    const auto menuHasPaste = [&](int i) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4),
+                                h.Field(i)->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(h.Field(i), &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        bool paste = false;
+        if (menu) {
+            for (const QAction* action : menu->actions())
+                paste = paste || action->text().startsWith(QStringLiteral("&Paste"));
+            menu->close();
+        }
+        return paste;
+    };
+    for (int i = 0; i < 8; ++i) {
+        h.Focus(i);
+        h.Field(i)->setText(QStringLiteral("12"));
+        h.Key(Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(h.Text(i), QStringLiteral("12"));
+        QVERIFY(!menuHasPaste(i));
+        QVERIFY(!h.Field(i)->acceptDrops());
+        QCOMPARE(QApplication::focusWidget(), h.Field(i));
+    }
+    h.Focus(8);
+    QVERIFY(menuHasPaste(8));
+    QVERIFY(h.Field(8)->acceptDrops());
+    h.Key(Qt::Key_Insert, Qt::ShiftModifier);
+    if (clipboard) QCOMPARE(h.Text(8), QStringLiteral("abc"));
     QVERIFY(h.dialog->isVisible());
 }
 
@@ -758,10 +799,38 @@ void tst_LoanDetails::cancelAndTitleBarWriteNothing() {
     QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
 }
 
+void tst_LoanDetails::accessKeysPressButtons() {
+    LoanDetailsHarness h;
+    h.Open();
+    h.Enter(0, QStringLiteral("1250.125"));
+    // Alt+O takes the focus, so the principal is left (and rounded) before OK checks the entry.
+    h.user.ExpectMessage(kDescriptionMessage, QString(), Buttons::OK, Icon::None);
+    h.Key(Qt::Key_O, Qt::AltModifier);
+    QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
+    QCOMPARE(h.Text(0), QStringLiteral("1250.12"));
+    QCOMPARE(QApplication::focusWidget(), h.Field(8));
+    QVERIFY(h.dialog->isVisible());
+    h.Key(Qt::Key_C, Qt::AltModifier);
+    QVERIFY(!h.dialog->isVisible());
+    QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
+
+    h.AddLoan(LoanRow("A", "10", "Yes"));
+    h.Open();
+    h.Type(QStringLiteral("nothing"));
+    h.user.ExpectMessage("No Loan Found", "Loan Search.", Buttons::OK, Icon::Question);
+    h.Key(Qt::Key_Q, Qt::AltModifier);
+    QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
+    QVERIFY(!h.dialog->isVisible());
+    QCOMPARE(h.table.Grid.Rows(), 3);
+}
+
 void tst_LoanDetails::queryByCode() {
     LoanDetailsHarness h;
     h.AddLoan(LoanRow("A", "10", "Yes"));
-    h.AddLoan(LoanRow("X1", "15", "Yes"));
+    auto found = LoanRow("X1", "15", "Yes");
+    found[loan::ColPrincipalVariable] = "123456789012"; // a file keeps 11 characters of it
+    h.AddLoan(found);
+    h.AddLoan(LoanRow("x1", "20", "Yes"));
     h.Open();
     h.Enter(8, QStringLiteral(" x1"));
     QTest::mouseClick(h.dialog->cmdQuery(), Qt::LeftButton);
@@ -770,6 +839,7 @@ void tst_LoanDetails::queryByCode() {
     QCOMPARE(h.table.Grid.Rows(), 3);
     QCOMPARE(h.At(1, 0), std::string("X1"));
     QCOMPARE(h.At(1, 2), std::string("15"));
+    QCOMPARE(h.At(1, loan::ColPrincipalVariable), std::string("12345678901"));
     QVERIFY(h.table.Grid.RowIsBlank(2));
     QCOMPARE(h.untitled, 1);
     QVERIFY(h.table.FileChanged);
@@ -777,44 +847,78 @@ void tst_LoanDetails::queryByCode() {
 }
 
 void tst_LoanDetails::queryByCodeNotFound() {
-    LoanDetailsHarness h;
-    h.AddLoan(LoanRow("A", "10", "Yes"));
-    h.Open();
-    h.Enter(8, QStringLiteral("B"));
-    h.user.ExpectMessage("No Loan Found", "Loan Search.", Buttons::OK, Icon::Question);
-    QTest::mouseClick(h.dialog->cmdQuery(), Qt::LeftButton);
-    QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
-    QVERIFY(!h.dialog->isVisible());
-    QCOMPARE(h.table.Grid.Rows(), 3);
-    QCOMPARE(h.untitled, 0);
-    QVERIFY(!h.table.FileChanged);
-    QVERIFY(!BusyPointer::IsBusy());
+    for (const bool empty : {false, true}) {
+        LoanDetailsHarness h;
+        if (!empty) h.AddLoan(LoanRow("A", "10", "Yes"));
+        h.Open();
+        h.Enter(8, QStringLiteral("B"));
+        h.user.ExpectMessage("No Loan Found", "Loan Search.", Buttons::OK, Icon::Question);
+        QTest::mouseClick(h.dialog->cmdQuery(), Qt::LeftButton);
+        QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
+        QVERIFY(!h.dialog->isVisible());
+        QCOMPARE(h.table.Grid.Rows(), empty ? 2 : 3);
+        if (!empty) QCOMPARE(h.At(1, 0), std::string("A"));
+        QCOMPARE(h.table.Grid.Row(), h.table.Grid.Rows() - 1); // the walk ends on the last row
+        QCOMPARE(h.untitled, 0);
+        QVERIFY(!h.table.FileChanged);
+        QVERIFY(!BusyPointer::IsBusy());
+    }
+}
+
+void tst_LoanDetails::queryByExample_data() {
+    QTest::addColumn<QStringList>("actives"); // the Active texts of loans A to E
+    QTest::addColumn<bool>("optNo");
+    QTest::addColumn<bool>("clearRates");
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<QStringList>("kept");
+    const QStringList usual = {"Yes", "Yes", "No", "Yes", "No"};
+    // Loan E's variable rate 7.05 holds the "0" of a new dialog's rate fields.
+    QTest::newRow("new dialog: Yes, or a rate holding 0")
+        << usual << false << false << "" << QStringList{"A", "B", "D", "E"};
+    QTest::newRow("term 5 within 15 and 25, or No")
+        << usual << true << true << "5" << QStringList{"A", "C", "D", "E"};
+    QTest::newRow("Yes is exact and case-sensitive")
+        << QStringList{"Yes", "yes", "No", "Yes ", "Yes"} << false << true << ""
+        << QStringList{"A", "E"};
+    QTest::newRow("keeps nothing")
+        << QStringList{"Yes", "Yes", "Yes", "Yes", "Yes"} << true << true << "7" << QStringList{};
 }
 
 void tst_LoanDetails::queryByExample() {
+    QFETCH(QStringList, actives);
+    QFETCH(bool, optNo);
+    QFETCH(bool, clearRates);
+    QFETCH(QString, term);
+    QFETCH(QStringList, kept);
     LoanDetailsHarness h;
-    h.AddLoan(LoanRow("A", "15", "Yes"));
-    h.AddLoan(LoanRow("B", "30", "Yes"));
-    h.AddLoan(LoanRow("C", "20", "No"));
-    h.AddLoan(LoanRow("D", "25", "Yes"));
+    const char* codes[5] = {"A", "B", "C", "D", "E"};
+    const char* terms[5] = {"15", "30", "20", "25", "12"};
+    for (int l = 0; l < 5; ++l) {
+        auto row = LoanRow(codes[l], terms[l], "");
+        row[loan::ColActive] = actives[l].toStdString();
+        if (l == 4) row[loan::ColInterestVariable] = "7.05";
+        h.AddLoan(row);
+    }
+    h.table.FileChanged = false;
     h.Open();
-    QTest::mouseClick(h.dialog->OptNo(), Qt::LeftButton);
-    h.Field(3)->clear(); // "0" would match every rate holding a 0
-
-    h.Field(6)->clear();
-    h.Enter(1, QStringLiteral("5"));
+    if (optNo) QTest::mouseClick(h.dialog->OptNo(), Qt::LeftButton);
+    if (clearRates) {
+        h.Field(3)->clear();
+        h.Field(6)->clear();
+    }
+    if (!term.isEmpty()) h.Enter(1, term);
     QTest::mouseClick(h.dialog->cmdQuery(), Qt::LeftButton);
-    QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
+    QVERIFY2(h.user.Done(), qPrintable(h.user.Errors())); // no message, even for nothing kept
     QVERIFY(!h.dialog->isVisible());
-    QCOMPARE(h.table.Grid.Rows(), 5);
-    QCOMPARE(h.At(1, 0), std::string("A"));
-    QCOMPARE(h.At(2, 0), std::string("C"));
-    QCOMPARE(h.At(3, 0), std::string("D"));
-    QVERIFY(h.table.Grid.RowIsBlank(4));
+    QCOMPARE(h.table.Grid.Rows(), static_cast<int>(kept.size()) + 2);
+    for (int k = 0; k < kept.size(); ++k)
+        QCOMPARE(QString::fromStdString(h.At(k + 1, 0)), kept[k]);
+    QVERIFY(h.table.Grid.RowIsBlank(h.table.Grid.Rows() - 1));
     QVERIFY(!h.table.FileChanged);
     QCOMPARE(h.untitled, 0);
     QCOMPARE(h.staging.Rows(), 2);
     QVERIFY(h.staging.RowIsBlank(1));
+    QVERIFY(!BusyPointer::IsBusy());
 }
 
 void tst_LoanDetails::shownThroughInteraction() {
