@@ -15,9 +15,9 @@
 #include "ui/dialogs/frmSearch.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLineEdit>
@@ -38,7 +38,8 @@ static void SetProgramIcon() {
     if (!QApplication::windowIcon().isNull()) return;
     QIcon icon;
     for (const int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/%1x%1/example.dravenholt.Loan.png").arg(size), QSize(size, size));
+        icon.addFile(QStringLiteral(":/icons/%1x%1/example.dravenholt.Loan.png").arg(size),
+                     QSize(size, size));
     QApplication::setWindowIcon(icon);
 }
 
@@ -48,6 +49,8 @@ const QString kWebAddress = QStringLiteral("https://www.dravenholt.example");
 const QString kNotLoanFile = QStringLiteral("This is not a loan file. Select a loan file.");
 const QString kLoanFileOnly = QStringLiteral("Loan File Only");
 const QString kOverWrite = QStringLiteral("Over Write?");
+const QString kReplaceExisting =
+    QStringLiteral("This loan file already exists. Replace existing loan by over writing it?");
 
 // The details dialog's text box for each of columns 0..8.
 constexpr std::array<int, 9> kTextBoxOfColumn = {8, 0, 1, 2, 3, 4, 5, 6, 7};
@@ -390,11 +393,10 @@ bool frmLoan::PrepareSave(QString& target) {
     }
     const std::optional<QString> chosen = dlgOpen.ShowSave();
     if (!chosen) return false;
-    // The first save of an untitled table must not replace a file unasked.
+    // The first save of an untitled table must not replace a file unasked: the same question
+    // as Save As.
     if (QFileInfo::exists(*chosen) &&
-        Ask(this,
-            QStringLiteral("This loan file already exists. Replace existing loan by over writing?"),
-            kOverWrite) != Interaction::Answer::Yes)
+        Ask(this, kReplaceExisting, kOverWrite) != Interaction::Answer::Yes)
         return false;
     target = *chosen;
     return true;
@@ -480,10 +482,7 @@ void frmLoan::FileSaveAsCommand() {
         return;
     }
     if (QFileInfo::exists(path) &&
-        Ask(this,
-            QStringLiteral(
-                "This loan file already exists. Replace existing loan by over writing it?"),
-            kOverWrite) != Interaction::Answer::Yes)
+        Ask(this, kReplaceExisting, kOverWrite) != Interaction::Answer::Yes)
         return;
     if (!WriteLoanFile(path)) return;
     Table.FileChanged = false;

@@ -30,9 +30,8 @@ namespace {
 const QString kUntitled = kAppTitle + QStringLiteral(" - Untitled");
 const QString kSaveFirst = QStringLiteral("Save file before exiting?");
 const QString kNotLoanFile = QStringLiteral("This is not a loan file. Select a loan file.");
-const QString kReplaceOnSave =
-    QStringLiteral("This loan file already exists. Replace existing loan by over writing?");
-const QString kReplaceOnSaveAs =
+// Save As and the first Save of an untitled table ask the same question.
+const QString kReplaceExisting =
     QStringLiteral("This loan file already exists. Replace existing loan by over writing it?");
 
 QString Titled(const QString& path) {
@@ -383,7 +382,7 @@ class FileCommandsTest : public QObject {
         AddLoan("HOME");
         WriteBytes(Path("old.loa"), FileOf({"OLD"}));
         ui->ExpectFile(FileMode::Save, Path("old.loa"))
-            .ExpectMessage(kReplaceOnSave, "Over Write?", Buttons::YesNo, Icon::Question,
+            .ExpectMessage(kReplaceExisting, "Over Write?", Buttons::YesNo, Icon::Question,
                            Answer(answer));
         Ctrl(Qt::Key_S);
         if (Answer(answer) == Answer::Yes) {
@@ -503,7 +502,7 @@ class FileCommandsTest : public QObject {
         AddLoan("CAR");
         WriteBytes(Path("b.loa"), FileOf({"OLD"}));
         ui->ExpectFile(FileMode::Save, Path("b.loa"))
-            .ExpectMessage(kReplaceOnSaveAs, "Over Write?", Buttons::YesNo, Icon::Question,
+            .ExpectMessage(kReplaceExisting, "Over Write?", Buttons::YesNo, Icon::Question,
                            Answer(answer));
         Ctrl(Qt::Key_A);
         if (Answer(answer) == Answer::Yes) {
