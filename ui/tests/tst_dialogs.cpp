@@ -36,6 +36,15 @@ int RunPrintDialog(PrintSettings& settings, const std::function<void(frmPrint&)>
     return ui.Done() ? result : -1;
 }
 
+// Alt+key must start pressing target, and give it the focus if it is an option. Qt completes
+// such a press on a short timer; Space on the pressed button completes it at once instead.
+void PressAccessKey(QWidget& dialog, Qt::Key key, QAbstractButton* target) {
+    QTest::keyClick(&dialog, key, Qt::AltModifier);
+    QVERIFY2(target->isDown(), qPrintable(target->objectName() + " not pressed"));
+    if (target->isCheckable()) QCOMPARE(QApplication::focusWidget(), target);
+    QTest::keyClick(target, Qt::Key_Space);
+}
+
 void ExpectCentred(QWidget& window) {
     const QRect screen = window.screen()->geometry();
     const QPoint offset = window.frameGeometry().center() - screen.center();
@@ -61,6 +70,7 @@ class tst_dialogs : public QObject {
     void print_flags_data();
     void print_flags();
     void print_accessKeys();
+    void print_sharedAccessKey();
     void print_enterAndEscape_doNothing();
     void print_reopenStartsAfresh();
     void about_contents();
@@ -162,19 +172,56 @@ void tst_dialogs::print_flags() {
 void tst_dialogs::print_accessKeys() {
     PrintSettings settings;
     const int result = RunPrintDialog(settings, [&](frmPrint& print) {
-        // An access key presses its button after a short animation.
-        QTest::keyClick(&print, Qt::Key_A, Qt::AltModifier);
-        QTRY_VERIFY(print.OptPrint(1)->isChecked());
+        PressAccessKey(print, Qt::Key_A, print.OptPrint(1));
+        QVERIFY(print.OptPrint(1)->isChecked());
         QVERIFY(print.Frame2()->isEnabled() && print.OptPrint(3)->isEnabled());
-        QTest::keyClick(&print, Qt::Key_N, Qt::AltModifier);
-        QTRY_VERIFY(print.OptPrint(3)->isChecked());
-        QTest::keyClick(&print, Qt::Key_P, Qt::AltModifier);
-        QTRY_VERIFY(!print.isVisible());
+        PressAccessKey(print, Qt::Key_N, print.OptPrint(3));
+        QVERIFY(print.OptPrint(3)->isChecked());
+        PressAccessKey(print, Qt::Key_P, print.cmdPrint());
+        QVERIFY(!print.isVisible());
     });
     QCOMPARE(result, int(QDialog::Accepted));
     QVERIFY(!settings.PrintCancelled);
     QVERIFY(settings.PrintAll);
     QVERIFY(!settings.PrintActive);
+}
+
+// "&Cancel" and "Print A&ctive" share C. While the active group is disabled only Cancel has it;
+// once the group is enabled the key is ambiguous and, as for any shared access key, only moves
+// the focus between the two, so it neither cancels nor changes the choice by surprise.
+void tst_dialogs::print_sharedAccessKey() {
+    PrintSettings settings;
+    int result = RunPrintDialog(settings, [&](frmPrint& print) {
+        PressAccessKey(print, Qt::Key_C, print.cmdCancel());
+        QVERIFY(!print.isVisible());
+    });
+    QCOMPARE(result, int(QDialog::Rejected));
+    QVERIFY(settings.PrintCancelled);
+
+    settings = PrintSettings{};
+    result = RunPrintDialog(settings, [&](frmPrint& print) {
+        ClickOption(print.OptPrint(1));
+        ClickOption(print.OptPrint(3));
+        QList<QWidget*> visited;
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(&print, Qt::Key_C, Qt::AltModifier);
+            visited << QApplication::focusWidget();
+            QVERIFY(!print.cmdCancel()->isDown() && !print.OptPrint(2)->isDown());
+        }
+        QVERIFY(visited.contains(print.cmdCancel()) && visited.contains(print.OptPrint(2)));
+        QCOMPARE(visited[2], visited[0]);
+        QVERIFY(print.isVisible());
+        QVERIFY(print.OptPrint(3)->isChecked());
+        QVERIFY(!settings.PrintCancelled);
+        // Focused by its access key, Cancel is pressed with Space.
+        if (visited[2] != print.cmdCancel()) QTest::keyClick(&print, Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), print.cmdCancel());
+        QTest::keyClick(print.cmdCancel(), Qt::Key_Space);
+        QVERIFY(!print.isVisible());
+    });
+    QCOMPARE(result, int(QDialog::Rejected));
+    QVERIFY(settings.PrintCancelled);
+    QVERIFY(!settings.PrintAll);
 }
 
 void tst_dialogs::print_enterAndEscape_doNothing() {
