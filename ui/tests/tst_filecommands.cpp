@@ -8,6 +8,7 @@
 #include "ui/main/frmLoan.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -166,6 +167,10 @@ class FileCommandsTest : public QObject {
         Check(kUntitled, QString(), false);
         QCOMPARE(w->Table.Grid.Rows(), 2);
         QCOMPARE(w->GridView->model()->rowCount(), 1);
+        // The empty table's blank row, column 12, is current.
+        QCOMPARE(w->Table.Grid.Row(), 1);
+        QCOMPARE(w->Table.Grid.Col(), 12);
+        QCOMPARE(w->GridView->currentIndex(), w->GridView->model()->index(0, 12));
         QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME", "CAR"}));
     }
 
@@ -347,9 +352,29 @@ class FileCommandsTest : public QObject {
         Ctrl(Qt::Key_S);
         Check(Titled(Path("a.loa")), Path("a.loa"), false);
         QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME", "CAR"}));
-        // Writing leaves the current cell in the blank row.
+        // Writing leaves the current cell in the blank row, column 12.
         QCOMPARE(w->Table.Grid.Row(), w->Table.Grid.Rows() - 1);
-        QCOMPARE(w->GridView->currentIndex().row(), w->Table.Grid.Rows() - 2);
+        QCOMPARE(w->Table.Grid.Col(), 12);
+        QCOMPARE(w->GridView->currentIndex(),
+                 w->GridView->model()->index(w->Table.Grid.Rows() - 2, 12));
+        // So Delete and Print ask for a loan until one is clicked.
+        ui->ExpectMessage(QStringLiteral("A Loan must be selected from the grid to Delete."),
+                          QString(), Buttons::OK, Icon::Information)
+            .ExpectMessage(
+                QStringLiteral("A Loan must be selected to print. Select a Loan from the grid."),
+                QStringLiteral("Printing Loan."), Buttons::OK, Icon::Question);
+        Ctrl(Qt::Key_D);
+        Ctrl(Qt::Key_P);
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        ui->Clear();
+        const QModelIndex car = w->GridView->model()->index(1, 2);
+        w->GridView->scrollTo(car);
+        QTest::mouseClick(w->GridView->viewport(), Qt::LeftButton, {},
+                          w->GridView->visualRect(car).center());
+        QCOMPARE(w->Table.Grid.Row(), 2);
+        ui->ExpectDialog([](QDialog& options) { options.reject(); });
+        Ctrl(Qt::Key_P);
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
     }
 
     void saveOfAnUntitledTableAsksForAName() {

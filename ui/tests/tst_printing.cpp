@@ -7,6 +7,7 @@
 #include "ui/dialogs/Printer.h"
 #include "ui/dialogs/QtPrinter.h"
 #include "ui/dialogs/frmPrint.h"
+#include "ui/main/LoanGridView.h"
 #include "ui/main/LoanPrintout.h"
 #include "ui/main/frmLoan.h"
 
@@ -483,17 +484,33 @@ void tst_printing::throughTheWindow_filePrint() {
             texts[static_cast<std::size_t>(c)] = loan[static_cast<std::size_t>(c)];
         window.Table.WriteLoan(window.Table.Grid.Rows() - 1, texts);
     }
+    QApplication::setActiveWindow(&window);
     window.Table.Grid.SetRow(2);
     window.Table.Grid.SetCol(0);
     PrintLog log;
     ui.ExpectDialog(ChooseAndPrint({1})).ExpectPrinter(Recording(log));
-    window.mnuFileItem(frmLoan::FilePrint)->trigger();
+    QTest::keyClick(window.GridView, Qt::Key_P, Qt::ControlModifier);
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     QCOMPARE(log.Blocks(), QString("A1 A2 |"));
     QVERIFY(window.Settings.PrintAll);
     QVERIFY(window.Settings.PrintActive);
+    // On the last loan row, column 12, and the grid shows it there.
     QCOMPARE(window.Table.Grid.Row(), 3);
     QCOMPARE(window.Table.Grid.Col(), 12);
+    QCOMPARE(window.GridView->currentIndex(), window.GridView->model()->index(2, 12));
+
+    // The selected loan: its row stays, column 12.
+    window.Table.Grid.SetRow(2);
+    window.Table.Grid.SetCol(3);
+    PrintLog one;
+    ui.ExpectDialog(ChooseAndPrint({})).ExpectPrinter(Recording(one));
+    QApplication::setActiveWindow(&window);
+    QTest::keyClick(window.GridView, Qt::Key_P, Qt::ControlModifier);
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+    QCOMPARE(one.Blocks(), QString("N1"));
+    QCOMPARE(window.Table.Grid.Row(), 2);
+    QCOMPARE(window.Table.Grid.Col(), 12);
+    QCOMPARE(window.GridView->currentIndex(), window.GridView->model()->index(1, 12));
 }
 
 QTEST_MAIN(tst_printing)
