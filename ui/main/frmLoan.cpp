@@ -206,6 +206,9 @@ void frmLoan::BuildMenus() {
             action->setShortcut(item.shortcut);
             // Window-wide, so the grid's own Ctrl+A and Ctrl+C cannot take them.
             action->setShortcutContext(Qt::WindowShortcut);
+            // A held shortcut runs its command once: the key's repeats must not reopen a dialog
+            // the user has just closed, or ask about a second delete.
+            action->setAutoRepeat(false);
             connect(action, &QAction::triggered, this,
                     [this, click, index] { (this->*click)(index); });
             actions.push_back(action);

@@ -442,6 +442,20 @@ class MainWindowTest : public QObject {
         Done();
     }
 
+    // Holding a shortcut down runs its command once, not once for each repeat of the key.
+    void heldShortcutRunsOnce() {
+        StartWithLoans({Loan("HOME"), Loan("CAR")});
+        ClickCell(0, 0);
+        ui->ExpectMessage(kDeleteQuestion, "Delete", Buttons::YesNo, Icon::Question, Answer::No);
+        QTest::simulateEvent(w->GridView, true, Qt::Key_D, Qt::ControlModifier, QString(), false);
+        for (int i = 0; i < 3; ++i)
+            QTest::simulateEvent(w->GridView, true, Qt::Key_D, Qt::ControlModifier, QString(),
+                                 true);
+        QTest::simulateEvent(w->GridView, false, Qt::Key_D, Qt::ControlModifier, QString(), false);
+        Done();
+        QCOMPARE(w->Table.Grid.Rows(), 4);
+    }
+
     // ---- The grid and its current cell
 
     void clickAndKeysSetTheCurrentCell() {
