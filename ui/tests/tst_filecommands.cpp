@@ -216,6 +216,49 @@ class FileCommandsTest : public QObject {
         QCOMPARE(w->GridView->model()->index(2, 0).data().toString(), QStringLiteral("BOAT"));
     }
 
+    // Open, Save and New tell the grid's view once, not once for every cell or row.
+    void bulkCommandsNotifyTheViewOnce() {
+        Start();
+        std::vector<std::string> codes;
+        for (int i = 0; i < 50; ++i)
+            codes.push_back("LOAN" + std::to_string(i));
+        WriteBytes(Path("a.loa"), FileOf(codes));
+        QAbstractItemModel* model = w->GridView->model();
+        QItemSelectionModel* selection = w->GridView->selectionModel();
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        QSignalSpy cells(model, &QAbstractItemModel::dataChanged);
+        QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy moves(selection, &QItemSelectionModel::currentChanged);
+
+        ui->ExpectFile(FileMode::Open, Path("a.loa"));
+        Ctrl(Qt::Key_O);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        QCOMPARE(model->rowCount(), 51);
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(cells.size(), 0);
+        QCOMPARE(inserts.size(), 0);
+        QVERIFY2(moves.size() <= 3, qPrintable(QString::number(moves.size())));
+
+        w->Table.Grid.SetRow(1);
+        w->Table.Grid.SetCol(0);
+        resets.clear();
+        moves.clear();
+        w->Table.FileChanged = true;
+        Ctrl(Qt::Key_S);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        QCOMPARE(resets.size(), 0);
+        QCOMPARE(cells.size(), 0);
+        QCOMPARE(moves.size(), 1);
+        QCOMPARE(w->GridView->currentIndex(), model->index(50, 12));
+
+        moves.clear();
+        FileMenu(Qt::Key_N);
+        Check(kUntitled, QString(), false);
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(cells.size(), 0);
+        QVERIFY2(moves.size() <= 1, qPrintable(QString::number(moves.size())));
+    }
+
     void openOffersTheCurrentName() {
         StartWithFile(Path("a.loa"), {"HOME"});
         ui->ExpectFile(FileMode::Open, std::nullopt);
