@@ -123,10 +123,13 @@ void LoanGridView::updateGeometries() {
     PlaceFixedColumn();
 }
 
-// Moving left onto a column hidden under the fixed one scrolls it into sight.
+// Moving left onto a column hidden under the fixed one scrolls it into sight; reaching the fixed
+// column by keys (Home, or Left from the first scrolling column) shows the start of the row.
 QModelIndex LoanGridView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
     const QModelIndex current = QTableView::moveCursor(cursorAction, modifiers);
-    if (cursorAction == MoveLeft && current.column() > 0) {
+    if ((cursorAction == MoveHome || cursorAction == MoveLeft) && current.column() == 0) {
+        horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+    } else if (cursorAction == MoveLeft && current.column() > 0) {
         const int left = visualRect(current).left();
         if (left < FixedWidth())
             horizontalScrollBar()->setValue(horizontalScrollBar()->value() + left - FixedWidth());

@@ -246,6 +246,17 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->Table.Grid.Col(), 12);
     }
 
+    void homeKeyShowsTheStartOfTheRow() {
+        StartWithLoans({Loan("HOME")});
+        w->Table.Grid.SetRow(1);
+        w->Table.Grid.SetCol(12);
+        QVERIFY(w->GridView->horizontalScrollBar()->value() > 0);
+        w->GridView->setFocus();
+        QTest::keyClick(w->GridView, Qt::Key_Home);
+        QCOMPARE(w->Table.Grid.Col(), 0);
+        QCOMPARE(w->GridView->horizontalScrollBar()->value(), 0);
+    }
+
     void picturesInTheirPlaces() {
         Start();
         const auto twips = [this](const QWidget* widget) {
