@@ -3,6 +3,7 @@
 #include "AppTitle.h"
 #include "Printer.h"
 #include "QtPrinter.h"
+#include "QuestionBox.h"
 
 #include <QDialog>
 #include <QFileDialog>
@@ -12,7 +13,9 @@
 
 Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& text,
                                                 const QString& caption, Buttons buttons, Icon icon) {
-    QMessageBox box(parent);
+    QuestionBox question(parent);
+    QMessageBox plain(parent);
+    QMessageBox& box = buttons == Buttons::YesNo ? question : plain;
     box.setWindowTitle(caption.isEmpty() ? kAppTitle : caption);
     box.setText(text);
     switch (icon) {
@@ -22,8 +25,6 @@ Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& 
     case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
     }
     if (buttons == Buttons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);

@@ -3,6 +3,7 @@
 
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmPrint.h"
+#include "ui/dialogs/QuestionBox.h"
 #include "ui/main/frmLoan.h"
 
 #include <QFrame>
@@ -78,6 +79,7 @@ class tst_dialogs : public QObject {
     void about_closesWithEnterAndEscape_data();
     void about_closesWithEnterAndEscape();
     void about_fromHelpMenu();
+    void question_needsAButton();
 };
 
 void tst_dialogs::print_initialState() {
@@ -331,6 +333,19 @@ void tst_dialogs::about_fromHelpMenu() {
     QTest::keyClick(help, Qt::Key_A);
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     QCOMPARE(shown, QString("About"));
+}
+
+void tst_dialogs::question_needsAButton() {
+    QuestionBox box;
+    box.setText(QStringLiteral("Save file before exiting?"));
+    box.show();
+    QTest::keyClick(&box, Qt::Key_Escape);
+    QVERIFY(box.isVisible());
+    QVERIFY(!box.close());
+    QVERIFY(box.isVisible());
+    QTest::mouseClick(box.button(QMessageBox::No), Qt::LeftButton);
+    QVERIFY(!box.isVisible());
+    QCOMPARE(box.result(), int(QMessageBox::No));
 }
 
 QTEST_MAIN(tst_dialogs)
