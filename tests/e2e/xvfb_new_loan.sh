@@ -1,37 +1,55 @@
 #!/usr/bin/env bash
 # Starts the real program on a virtual X display, enters one loan with real keystrokes, saves it
-# through the file dialog and checks the record written. Usage: xvfb_new_loan.sh PROGRAM
+# through the file dialog and checks the record written. Usage: xvfb_new_loan.sh PROGRAM PROBE
 set -euo pipefail
 program=${1:?program}
+probe=${2:?probe}
 for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
 done
 
 work=$(mktemp -d)
-display=:$((200 + RANDOM % 300))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 app=""
+xvfb=""
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
+show_logs() {
+    local log
+    for log in "$work"/*.log; do
+        [ -s "$log" ] && { echo "--- $(basename "$log")"; tail -n 40 "$log"; }
+    done
+    return 0
+}
+fail() { echo "FAIL: $*"; show_logs; exit 1; }
 
-# Wait for the display to accept clients.
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+# Xvfb picks a free display itself and writes its number to the pipe once it accepts clients.
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+number=""
+read -r -t 20 -u "$displayfd" number || true
+exec {displayfd}>&-
+if [ -z "$number" ]; then echo "SKIP: Xvfb did not start"; show_logs; exit 77; fi
+export DISPLAY=:$number QT_QPA_PLATFORM=xcb
+
+if ! "$probe" >"$work/probe.log" 2>&1; then
+    echo "SKIP: this display cannot host a Qt window"; show_logs; exit 77
+fi
 
 # Waits until a window whose title matches $1 is visible and focuses it.
 window() {
     local id=""
     for _ in $(seq 100); do
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
+        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for \"$1\""
         sleep 0.1
     done
-    [ -n "$id" ] || { echo "FAIL: no window \"$1\""; exit 1; }
+    [ -n "$id" ] || fail "no window \"$1\""
     xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
     sleep 0.3
 }
@@ -62,16 +80,16 @@ for _ in $(seq 100); do [ -s "$work/home.loa" ] && break; sleep 0.1; done
 window "Dravenholt Information Technology Loan - $work/home.loa"
 keys alt+f x
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$app" 2>/dev/null; then echo "FAIL: the program did not exit"; exit 1; fi
+if kill -0 "$app" 2>/dev/null; then fail "the program did not exit"; fi
 app=""
 
 size=$(stat -c %s "$work/home.loa")
-[ "$size" -eq 228 ] || { echo "FAIL: file holds $size bytes, not two records"; exit 1; }
+[ "$size" -eq 228 ] || fail "file holds $size bytes, not two records"
 record=$(head -c 113 "$work/home.loa")
 expect_field() { # offset width text
     local got=${record:$1:$2}
     got=${got%"${got##*[! ]}"}
-    [ "$got" = "$3" ] || { echo "FAIL: field at $1 is \"$got\", expected \"$3\""; exit 1; }
+    [ "$got" = "$3" ] || fail "field at $1 is \"$got\", expected \"$3\""
 }
 expect_field 0 15 "HOME"
 expect_field 15 11 "300000"
@@ -85,6 +103,6 @@ expect_field 64 11 "120000"
 expect_field 75 11 "Monthly"
 expect_field 110 3 "Yes"
 installment=${record:86:12}
-[[ $installment == \$* ]] || { echo "FAIL: installment \"$installment\""; exit 1; }
-[ "$(tail -c 1 "$work/home.loa" | od -An -tx1 | tr -d ' ')" = "0d" ] || { echo "FAIL: no carriage return"; exit 1; }
+[[ $installment == \$* ]] || fail "installment \"$installment\""
+[ "$(tail -c 1 "$work/home.loa" | od -An -tx1 | tr -d ' ')" = "0d" ] || fail "no carriage return"
 echo "1 passed, 0 failed"
