@@ -39,6 +39,9 @@ class frmLoanDetails : public QDialog {
     QRadioButton* OptNo() const;
     QLabel* Cel(int index) const;
 
+    // Writes a field as the program does: a loan's own text is never cut by the typing limit.
+    void SetFieldText(int index, const QString& text);
+
     // Marks the three result cells of repayment time 1..5 as the chosen row (opening commands).
     void HighlightRepaymentTime(int index);
 
@@ -83,7 +86,6 @@ class frmLoanDetails : public QDialog {
     int FieldIndexOf(const QObject* object) const;
     void ChooseRow(int row);
     void SetFieldBackground(int index, const QColor& colour);
-    void SetFieldText(int index, const QString& text);
     void ShowFailure(std::string_view message);
 
     loan::LoanTable& table_;

@@ -12,17 +12,28 @@
 #include <QPrinter>
 
 Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& text,
-                                                const QString& caption, Buttons buttons, Icon icon) {
+                                                const QString& caption, Buttons buttons,
+                                                Icon icon) {
     QuestionBox question(parent);
     QMessageBox plain(parent);
     QMessageBox& box = buttons == Buttons::YesNo ? question : plain;
     box.setWindowTitle(caption.isEmpty() ? kAppTitle : caption);
+    // File names in messages are shown as they stand, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     if (buttons == Buttons::YesNo) {
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
@@ -58,4 +69,6 @@ std::unique_ptr<Printer> DesktopInteraction::ChoosePrinter(QWidget* parent) {
     return std::make_unique<QtPrinter>(std::move(printer));
 }
 
-int DesktopInteraction::Exec(QDialog& dialog) { return dialog.exec(); }
+int DesktopInteraction::Exec(QDialog& dialog) {
+    return dialog.exec();
+}

@@ -182,7 +182,7 @@ void frmLoan::BuildControls() {
     connect(PicDeleteUp, &PictureBox::MouseUp, this, &frmLoan::PicDeleteUp_MouseUp);
     connect(PicSearchUp, &PictureBox::MouseDown, this, &frmLoan::PicSearchUp_MouseDown);
     connect(PicSearchUp, &PictureBox::MouseUp, this, &frmLoan::PicSearchUp_MouseUp);
-    connect(GridView, &LoanGridView::DblClick, this, &frmLoan::GridView_DblClick);
+    connect(GridView, &LoanGridView::DblClick, this, &frmLoan::Grid_DblClick);
 
     const QSize client_size = Twips::Size(this, kClientWidth, kClientHeight);
     resize(client_size.width(), client_size.height() + menuBar()->sizeHint().height());
@@ -309,7 +309,7 @@ void frmLoan::mnuFileItem_Click(int index) {
         FileSaveAsCommand();
         break;
     case FilePrint:
-        PrintLoan();
+        FilePrintCommand();
         break;
     case FileExit:
         FileExitCommand();
@@ -345,7 +345,7 @@ void frmLoan::mnuHelpItem_Click(int) {
     Interaction::Current().Exec(about);
 }
 
-void frmLoan::GridView_DblClick() {
+void frmLoan::Grid_DblClick() {
     EditLoan();
 }
 
@@ -497,7 +497,7 @@ void frmLoan::FileExitCommand() {
     close();
 }
 
-void frmLoan::PrintLoan() {
+void frmLoan::FilePrintCommand() {
     LoanPrintout::Run(this, Table.Grid, Settings);
 }
 
@@ -531,9 +531,8 @@ void frmLoan::EditLoan() {
         if (grid.Row() >= 1) {
             for (int c = 0; c < static_cast<int>(kTextBoxOfColumn.size()); ++c) {
                 grid.SetCol(c);
-                if (QLineEdit* box =
-                        details.txtLoanRec(kTextBoxOfColumn[static_cast<std::size_t>(c)]))
-                    box->setText(FromUtf8(grid.Text()));
+                details.SetFieldText(kTextBoxOfColumn[static_cast<std::size_t>(c)],
+                                     FromUtf8(grid.Text()));
             }
         }
         grid.SetCol(loan::ColRepaymentTime);

@@ -79,7 +79,7 @@ class frmLoan : public QMainWindow {
     void mnuFileItem_Click(int index);
     void mnuGridItem_Click(int index);
     void mnuHelpItem_Click(int index);
-    void GridView_DblClick();
+    void Grid_DblClick();
 
     void PicNewUp_MouseDown();
     void PicNewUp_MouseUp();
@@ -102,7 +102,7 @@ class frmLoan : public QMainWindow {
     // A failure is shown to the user and returns false.
     bool WriteLoanFile(const QString& target);
     void NewLoan();
-    void PrintLoan();
+    void FilePrintCommand();
     void Search();
 
     // The loan details dialog: created on first reference, discarded once it has closed, so
