@@ -138,6 +138,27 @@ class TemporaryFile {
     int fd_ = -1;
 };
 
+// Not atomic: a failure part way leaves the file cut short. Only for a folder where the
+// temporary file cannot be made.
+WriteResult WriteInPlace(const std::string& target, const LoanGrid& table) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return Failed(SystemReason("Cannot write", target, errno));
+    bool written = false;
+    try {
+        written = EncodeTable(
+            table, [&](const char* data, std::size_t n) { return WriteAll(fd, data, n); });
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    const bool ok = written && ::fsync(fd) == 0;
+    const int error = errno;
+    // Some file systems report write errors only when the file is closed.
+    if (::close(fd) != 0 && ok) return Failed(SystemReason("Cannot write", target, errno));
+    if (!ok) return Failed(SystemReason("Cannot write", target, error));
+    return {true, {}};
+}
+
 } // namespace
 
 WriteResult LoanFileWriter::Write(std::ostream& out, LoanGrid& table) {
@@ -166,8 +187,16 @@ WriteResult LoanFileWriter::WriteFile(const std::string& path, LoanGrid& table) 
                 return Failed(SystemReason("Cannot write", target, errno));
 
             TemporaryFile temp;
-            if (!temp.Create(target))
-                return Failed(SystemReason("Cannot create a file in", folder, errno));
+            if (!temp.Create(target)) {
+                const int error = errno;
+                // A folder that refuses new files may still hold a file the user can write.
+                if (error == EACCES || error == EPERM) {
+                    struct stat existing {};
+                    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+                        return WriteInPlace(target, table);
+                }
+                return Failed(SystemReason("Cannot create a file in", folder, error));
+            }
 
             // Keep the permissions of the file being replaced.
             struct stat old {};

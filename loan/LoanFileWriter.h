@@ -18,7 +18,8 @@ class LoanFileWriter {
   public:
     static WriteResult Write(std::ostream& out, LoanGrid& table);
     // Atomic: a temporary file in the target's folder, flushed and synced, renamed over the
-    // target, then the folder synced. On failure the old file is untouched.
+    // target, then the folder synced. On failure the old file is untouched. Where the folder
+    // refuses the temporary file but the target is writable, the target is rewritten in place.
     static WriteResult WriteFile(const std::string& path, LoanGrid& table);
 };
 

@@ -1,3 +1,4 @@
+#include "RunUnprivileged.h"
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/LoanRecord.h"
@@ -86,14 +87,17 @@ class FailingBuffer : public std::streambuf {
 
 class TempFolder : public ::testing::Test {
   protected:
+    // Under /tmp, open to every user: some tests save as an unprivileged user.
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("loan_file_test_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        std::string name = "/tmp/loan_file_test_XXXXXX";
+        ASSERT_NE(::mkdtemp(name.data()), nullptr);
+        folder_ = name;
+        ASSERT_EQ(::chmod(name.c_str(), 0755), 0);
     }
-    void TearDown() override { fs::remove_all(folder_); }
+    void TearDown() override {
+        ::chmod(folder_.c_str(), 0755);
+        fs::remove_all(folder_);
+    }
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
     std::vector<std::string> Entries() const {
@@ -339,16 +343,67 @@ TEST_F(TempFolder, ASaveThatFailsPartWayLeavesTheOldFileByteForByte) {
     EXPECT_EQ(table.Grid.Row(), table.Grid.Rows() - 1);
 }
 
+// What a save by an unprivileged user reports: "ok", or the error.
+std::string SaveUnprivileged(const std::string& path, int loans) {
+    return loan_test::RunUnprivileged([&] {
+        LoanTable table = TableWith(loans);
+        const auto result = LoanFileWriter::WriteFile(path, table.Grid);
+        return result.ok ? std::string("ok") : result.error;
+    });
+}
+
 TEST_F(TempFolder, AReadOnlyFileIsNotReplaced) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
-    const std::string path = Path("locked.loa");
-    Put(path, "old");
-    ::chmod(path.c_str(), 0444);
-    LoanTable table = TableWith(1);
-    const auto result = LoanFileWriter::WriteFile(path, table.Grid);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("Permission denied"), std::string::npos) << result.error;
-    EXPECT_EQ(Contents(path), "old");
+    // Whether or not the folder would let the file be replaced by a rename.
+    for (const mode_t folderMode : {0777, 0555}) {
+        const std::string path = Path("locked.loa");
+        ::chmod(folder_.c_str(), 0755);
+        fs::remove(path);
+        Put(path, "old");
+        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        ASSERT_EQ(::chmod(folder_.c_str(), folderMode), 0);
+        const std::string outcome = SaveUnprivileged(path, 1);
+        EXPECT_NE(outcome.find("Permission denied"), std::string::npos) << outcome;
+        EXPECT_EQ(Contents(path), "old") << std::oct << folderMode;
+        EXPECT_EQ(Entries(), std::vector<std::string>{"locked.loa"});
+    }
+}
+
+// The temporary file cannot be made beside a file in a folder the user may not write to, so
+// the file is rewritten where it stands; its permissions stay as they were.
+TEST_F(TempFolder, AWritableFileInAReadOnlyFolderIsSavedInPlace) {
+    const struct {
+        const char* name;
+        std::string old;
+        int loans;
+    } cases[] = {
+        {"older file longer", std::string(4 * 114, 'x'), 2},
+        {"older file shorter", "old", 5},
+        {"older file empty", "", 1},
+    };
+    for (const auto& c : cases) {
+        const std::string path = Path("shared.loa");
+        ::chmod(folder_.c_str(), 0755);
+        fs::remove(path);
+        Put(path, c.old);
+        ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
+
+        EXPECT_EQ(SaveUnprivileged(path, c.loans), "ok") << c.name;
+        LoanTable expected = TableWith(c.loans);
+        EXPECT_EQ(Contents(path), Written(expected)) << c.name;
+        EXPECT_EQ(Entries(), std::vector<std::string>{"shared.loa"}) << c.name;
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0666u) << c.name;
+    }
+}
+
+TEST_F(TempFolder, ANewFileInAReadOnlyFolderIsRefused) {
+    ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
+    const std::string outcome = SaveUnprivileged(Path("new.loa"), 1);
+    EXPECT_NE(outcome.find("Cannot create a file in"), std::string::npos) << outcome;
+    EXPECT_NE(outcome.find("Permission denied"), std::string::npos) << outcome;
+    EXPECT_TRUE(Entries().empty());
 }
 
 TEST_F(TempFolder, FailedOpensReportTheReasonAndKeepTheTable) {
