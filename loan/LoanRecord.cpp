@@ -132,12 +132,54 @@ void EncodeWindows1252(std::string_view utf8, char* out, int width) {
     std::memset(out + n, ' ', static_cast<std::size_t>(width - n));
 }
 
+std::string ShortestDecimal(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+
+    const bool negative = text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    const auto point = text.find('.');
+    std::string_view whole = text.substr(0, point);
+    std::string_view fraction =
+        point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+    const auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
+    if (whole.empty() && fraction.empty()) return {};
+    if (!std::all_of(whole.begin(), whole.end(), isDigit) ||
+        !std::all_of(fraction.begin(), fraction.end(), isDigit))
+        return {};
+
+    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+    const auto lastDigit = fraction.find_last_not_of('0');
+    fraction = lastDigit == std::string_view::npos ? std::string_view{}
+                                                   : fraction.substr(0, lastDigit + 1);
+    std::string shortest = negative ? "-" : "";
+    shortest += whole.empty() ? std::string_view("0") : whole;
+    if (!fraction.empty()) {
+        shortest += '.';
+        shortest += fraction;
+    }
+    return shortest;
+}
+
 void LoanRecord::Encode(const LoanGrid& grid, int row, char* out) {
     if (grid.Cols() != kLoanCols) throw std::invalid_argument("a loan record has 13 fields");
     std::array<std::string_view, kLoanCols> texts;
     grid.RowTexts(row, texts.data());
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        EncodeWindows1252(texts[i], out + kOffsets[i], kRecordWidths[i]);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const int width = kRecordWidths[i];
+        // Cutting a number changes its value ("0100" kept as "010" reads back as 10), while its
+        // shorter form keeps it. Texts that fit, and other columns, are stored as they are.
+        if (i >= ColPrincipal && i <= ColPrincipalFixed &&
+            texts[i].size() > static_cast<std::size_t>(width)) {
+            const std::string shortest = ShortestDecimal(texts[i]);
+            if (!shortest.empty() && shortest.size() <= static_cast<std::size_t>(width)) {
+                EncodeWindows1252(shortest, out + kOffsets[i], width);
+                continue;
+            }
+        }
+        EncodeWindows1252(texts[i], out + kOffsets[i], width);
+    }
     out[kSize - 1] = '\r';
 }
 

@@ -16,7 +16,8 @@ struct LoanRecord {
     static constexpr std::array<int, 13> kOffsets = {0,  15, 26, 29, 35, 41, 52,
                                                      58, 64, 75, 86, 98, 110};
 
-    // Encodes row of grid into out (kSize bytes).
+    // Encodes row of grid into out (kSize bytes). A number (columns 1 to 8) too long for its
+    // field is written in its shortest exact form when that fits, and cut otherwise.
     static void Encode(const LoanGrid& grid, int row, char* out);
     // Decodes one record into 13 UTF-8 texts with leading and trailing spaces removed.
     static std::array<std::string, 13> Decode(const char* record);
@@ -33,5 +34,10 @@ struct LoanRecord {
 std::string DecodeWindows1252(std::string_view bytes);
 // Encodes text into at most width bytes, cutting by characters, padding with spaces to width.
 void EncodeWindows1252(std::string_view utf8, char* out, int width);
+
+// The shortest text of the same exact value as a plain decimal number (optional "-", digits, at
+// most one "."; spaces around ignored): "0100" gives "100", "-007.50" gives "-7.5", ".5" gives
+// "0.5". Empty for any other text.
+std::string ShortestDecimal(std::string_view text);
 
 } // namespace loan

@@ -172,6 +172,23 @@ TEST(LoanFile, ReadingTrimsCutsAndCompletesTheTable) {
     }
 }
 
+// A term typed "0100" must not come back as 10 years.
+TEST(LoanFile, NumbersTooLongForTheirFieldsReadBackWithTheirValues) {
+    LoanTable table;
+    table.WriteLoan(1, {"HOME", "000000250000", "0100", "0060.00", "07.500", "150000.000000",
+                        "040.000", "6.90000", "0000000100000", "Monthly", "$1,500.00", "$18,000.00",
+                        "Yes"});
+    LoanTable read;
+    ASSERT_TRUE(LoanFileReader::ReadBytes(Written(table), read.Grid).ok);
+    const std::vector<std::string> expected = {
+        "HOME", "250000", "100",     "60",        "07.500",     "150000", "40",
+        "6.9",  "100000", "Monthly", "$1,500.00", "$18,000.00", "Yes"};
+    std::vector<std::string> row;
+    for (int c = 0; c < 13; ++c)
+        row.emplace_back(read.Grid.TextAt(1, c));
+    EXPECT_EQ(row, expected);
+}
+
 TEST(LoanFile, EveryFieldLandsInItsColumn) {
     std::string record;
     for (int c = 0; c < 13; ++c) {

@@ -77,6 +77,98 @@ TEST(LoanRecord, LongTextsKeepTheirFirstCharacters) {
     }
 }
 
+// The bytes of column col's field in a record of a row holding text there.
+std::string StoredField(int col, const std::string& text) {
+    std::array<std::string, 13> texts;
+    texts[static_cast<std::size_t>(col)] = text;
+    const std::string record = EncodeRow(texts);
+    const auto i = static_cast<std::size_t>(col);
+    return record.substr(static_cast<std::size_t>(LoanRecord::kOffsets[i]),
+                         static_cast<std::size_t>(loan::kRecordWidths[i]));
+}
+
+// Widths: principal and amounts (1, 5, 8) 11, term (2) 3, percents and rates (3, 4, 6, 7) 6.
+TEST(LoanRecord, NumbersTooLongForTheirFieldKeepTheirValue) {
+    const struct {
+        int col;
+        std::string text, stored;
+    } cases[] = {
+        {2, "0100", "100"},
+        {2, "0100.", "100"},
+        {2, "100.000", "100"},
+        {2, "  25  ", "25"},
+        {2, "-0005", "-5"},
+        {2, "0000", "0"},
+        {3, "0025.50", "25.5"},
+        {4, "-007.50", "-7.5"},
+        {7, ".500000", "0.5"},
+        {6, "00040.0", "40"},
+        {1, "000000250000", "250000"},
+        {5, "150000.000000", "150000"},
+        {8, "0000000100000.25", "100000.25"},
+        {8, "00000000000", "00000000000"}, // fits: left as it is
+    };
+    for (const auto& c : cases) {
+        const auto width =
+            static_cast<std::size_t>(loan::kRecordWidths[static_cast<std::size_t>(c.col)]);
+        EXPECT_EQ(StoredField(c.col, c.text), Field(c.stored, width)) << c.col << " " << c.text;
+    }
+}
+
+TEST(LoanRecord, TextsThatFitAreStoredAsTheyAre) {
+    const struct {
+        int col;
+        std::string text;
+    } cases[] = {
+        {2, "010"},         {2, "1."},      {3, "07.50"},   {4, "-0.50"}, {7, "6.9000"},
+        {1, "00250000.00"}, {5, "1 000"},   {8, "  100  "}, {6, ".5"},    {0, "0100"},
+        {9, "Monthly"},     {10, "$01.00"}, {12, "Yes"},
+    };
+    for (const auto& c : cases) {
+        const auto width =
+            static_cast<std::size_t>(loan::kRecordWidths[static_cast<std::size_t>(c.col)]);
+        EXPECT_EQ(StoredField(c.col, c.text), Field(c.text, width)) << c.col << " " << c.text;
+    }
+}
+
+// What older files hold: the first characters, whenever no shorter exact form fits or the
+// column is not a number column.
+TEST(LoanRecord, StillCutsWhenNoShorterExactFormFits) {
+    const struct {
+        int col;
+        std::string text, stored;
+    } cases[] = {
+        {1, "123456789012", "12345678901"},
+        {2, "2500", "250"},
+        {2, "0.125", "0.1"},
+        {4, "7.123456", "7.1234"},
+        {3, "00.1234567", "00.123"},
+        {2, "1e03", "1e0"},   // not a plain decimal number
+        {2, "+010", "+01"},   //
+        {2, "1,000", "1,0"},  //
+        {2, "01.2.3", "01."}, //
+        {5, "0001 000 000", "0001 000 00"},
+        {0, "0000000000000100", "000000000000010"}, // not a number column
+        {9, "0000000000100", "00000000001"},
+        {10, "$0001,234,567", "$0001,234,56"},
+        {12, "0100", "010"},
+    };
+    for (const auto& c : cases) {
+        const auto width =
+            static_cast<std::size_t>(loan::kRecordWidths[static_cast<std::size_t>(c.col)]);
+        EXPECT_EQ(StoredField(c.col, c.text), Field(c.stored, width)) << c.col << " " << c.text;
+    }
+}
+
+TEST(LoanRecord, ShortestDecimalOfOtherTextsIsEmpty) {
+    for (const std::string text : {"", "   ", ".", "-", "-.", "--1", "1.2.3", "1e5", "+1", "1 000",
+                                   "$5", "1,000", "12a", "١٢"})
+        EXPECT_EQ(loan::ShortestDecimal(text), "") << text;
+    EXPECT_EQ(loan::ShortestDecimal("-0.000"), "-0");
+    EXPECT_EQ(loan::ShortestDecimal("-.50"), "-0.5");
+    EXPECT_EQ(loan::ShortestDecimal("1000"), "1000");
+}
+
 TEST(Windows1252, EveryByteRoundTrips) {
     for (int b = 0; b < 256; ++b) {
         const std::string byte(1, static_cast<char>(b));
