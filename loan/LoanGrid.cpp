@@ -200,16 +200,6 @@ void LoanGrid::AppendRow(const std::string_view* texts, int count) {
     if (auto* l = Notify()) l->RowsInserted();
 }
 
-void LoanGrid::AppendRowFrom(const LoanGrid& other, int row) {
-    if (other.cols_ != cols_) throw std::invalid_argument("grids differ in their columns");
-    other.CheckCell(row, 0);
-    PackedRow packed = other.rows_[static_cast<std::size_t>(row)];
-    const int at = Rows();
-    if (auto* l = Notify()) l->RowsAboutToBeInserted(at, at);
-    rows_.push_back(std::move(packed));
-    if (auto* l = Notify()) l->RowsInserted();
-}
-
 void LoanGrid::TakeRowsFrom(LoanGrid&& other) {
     if (&other == this) return;
     if (other.cols_ != cols_) throw std::invalid_argument("grids differ in their columns");

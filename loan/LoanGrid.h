@@ -58,8 +58,6 @@ class LoanGrid {
 
     // Appends one row from cols() texts (missing ones blank); for readers that build a fresh grid.
     void AppendRow(const std::string_view* texts, int count);
-    // Appends a copy of a row of other, which has the same columns.
-    void AppendRowFrom(const LoanGrid& other, int row);
     void Reserve(int rows) { rows_.reserve(static_cast<std::size_t>(rows)); }
     // Takes the rows of other (its current cell becomes row 0, column 0 here is kept in range).
     void TakeRowsFrom(LoanGrid&& other);

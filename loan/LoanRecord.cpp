@@ -194,17 +194,4 @@ void LoanRecord::DecodeInto(const char* record, std::array<std::string, 13>& tex
         DecodeBytes(WithoutSpaces(record + kOffsets[i], kRecordWidths[i]), texts[i]);
 }
 
-void LoanRecord::DecodeViews(const char* record, std::array<std::string_view, 13>& views,
-                             std::array<std::string, 13>& scratch) {
-    for (std::size_t i = 0; i < views.size(); ++i) {
-        const std::string_view field = WithoutSpaces(record + kOffsets[i], kRecordWidths[i]);
-        if (IsAscii(field)) {
-            views[i] = field;
-        } else {
-            DecodeBytes(field, scratch[i]);
-            views[i] = scratch[i];
-        }
-    }
-}
-
 } // namespace loan

@@ -23,10 +23,6 @@ struct LoanRecord {
     static std::array<std::string, 13> Decode(const char* record);
     // As Decode, reusing the strings' storage; for readers that decode many records.
     static void DecodeInto(const char* record, std::array<std::string, 13>& texts);
-    // As Decode, without copying: an ASCII field is viewed in record itself, any other is
-    // decoded into scratch. The views live as long as record and scratch are left alone.
-    static void DecodeViews(const char* record, std::array<std::string_view, 13>& views,
-                            std::array<std::string, 13>& scratch);
 };
 
 // Windows-1252 <-> UTF-8. Every byte decodes (the five unassigned bytes to the C1 controls of the

@@ -90,17 +90,6 @@ int LoanTable::FindExactCode(std::string_view code) {
     return -1;
 }
 
-int LoanTable::FindCodeIgnoringCase(std::string_view code) {
-    const std::string key = UpperCase(Trimmed(code));
-    Grid.SetCol(ColCode);
-    for (int r = 1; r < Grid.Rows(); ++r) {
-        Grid.SetRow(r);
-        // A blank code would otherwise find the blank last row.
-        if (!key.empty() && UpperCase(Grid.Text()) == key) return r;
-    }
-    return -1;
-}
-
 void LoanTable::WriteLoan(int row, const std::array<std::string, kLoanCols>& texts) {
     if (row < 1 || row >= Grid.Rows()) throw std::out_of_range("WriteLoan: not a loan row");
     // Writing into the blank last row first adds a new blank row to end the table.

@@ -86,9 +86,6 @@ class LoanTable {
     // First row 1..R-1 whose code cell equals code exactly (cell not trimmed), or -1.
     // Walks the current row down column 0 and leaves it on the equal row or on the last row.
     int FindExactCode(std::string_view code);
-    // First row 1..R-1 whose code cell, upper-cased, equals code trimmed and upper-cased, or -1;
-    // a blank code finds nothing. Leaves the current cell as FindExactCode does.
-    int FindCodeIgnoringCase(std::string_view code);
 
     // Writes the 13 texts into row (a loan row, or the blank last row, which is then followed by
     // a new blank row); the current cell ends on that row, column 12. Sets FileChanged.

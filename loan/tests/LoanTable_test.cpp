@@ -144,16 +144,6 @@ TEST(LoanTable, FindExactCodeIsCaseSensitiveAndLeavesTheCurrentRow) {
     }
 }
 
-TEST(LoanTable, FindCodeIgnoringCase) {
-    LoanTable table = TableOf({"x", "abc12", " ABC12", "ABC12"});
-    EXPECT_EQ(table.FindCodeIgnoringCase("  ABC12 "), 2);
-    EXPECT_EQ(table.FindCodeIgnoringCase("Abc12"), 2);
-    EXPECT_EQ(table.FindCodeIgnoringCase("X"), 1);
-    EXPECT_EQ(table.FindCodeIgnoringCase("abc1"), -1);
-    EXPECT_EQ(table.Grid.Row(), table.Grid.Rows() - 1);
-    EXPECT_EQ(table.FindCodeIgnoringCase("   "), -1) << "a blank code must not find the blank row";
-}
-
 TEST(LoanTable, DeleteLoanMovesRowsUpAndSparesTheHeadingAndBlankRows) {
     LoanTable table = TableOf({"A", "B", "C"});
     table.DeleteLoan(0);
