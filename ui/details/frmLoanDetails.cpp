@@ -553,19 +553,20 @@ void frmLoanDetails::txtLoanRec_KeyUp(int index, int keyCode) {
         const int next = index < kFields - 1 ? index + 1 : 0;
         txtLoanRec_[next]->setFocus(Qt::OtherFocusReason);
     }
-    SplitLoan(index);
+    SplitIfChanged(index);
     CalculateRepayments();
 }
 
 void frmLoanDetails::txtLoanRec_GotFocus(int index) {
     QLineEdit* field = txtLoanRec_[index];
     field->setSelection(0, static_cast<int>(field->text().size()));
+    splitBasis_[index] = field->text();
     SetFieldBackground(index, kFocusBackground);
     if (Cel_[0]->text().isEmpty()) CalculateRepayments();
 }
 
 void frmLoanDetails::txtLoanRec_LostFocus(int index) {
-    SplitLoan(index);
+    SplitIfChanged(index);
     if (Cel_[0]->text().isEmpty()) CalculateRepayments();
     QLineEdit* field = txtLoanRec_[index];
     const bool amount = index == calc::FieldPrincipal || index == calc::FieldTerm ||
@@ -616,7 +617,15 @@ void frmLoanDetails::SplitLoan(int index) {
     if (result.failed) ShowFailure(calc::kSplitFailureMessage);
 }
 
-void frmLoanDetails::CalculateRepayments() {
+// Keys that change nothing (Tab, whose release reaches the next field, arrows, Home) and leaving
+// an untouched field split nothing.
+void frmLoanDetails::SplitIfChanged(int index) {
+    if (txtLoanRec_[index]->text() == splitBasis_[index]) return;
+    SplitLoan(index);
+    splitBasis_[index] = txtLoanRec_[index]->text();
+}
+
+bool frmLoanDetails::CalculateRepayments() {
     calc::RepaymentFields fields;
     for (int i = 0; i < 8; ++i)
         fields[static_cast<std::size_t>(i)] = Utf8(txtLoanRec_[i]->text());
@@ -630,6 +639,7 @@ void frmLoanDetails::CalculateRepayments() {
             Cel_[i]->setText(QString::fromStdString(text));
     }
     if (result.failed) ShowFailure(calc::kRepaymentFailureMessage);
+    return !result.failed;
 }
 
 // ---- OK and Query
@@ -655,6 +665,9 @@ void frmLoanDetails::cmdOK_Click() {
         txtLoanRec_[calc::FieldCode]->setFocus(Qt::OtherFocusReason);
         return;
     }
+    // The results follow the fields at every key, but not after a failed calculation or a
+    // caption click that shortened a field: a loan is never saved with another loan's results.
+    if (!CalculateRepayments()) return;
 
     loan::LoanGrid& grid = table_.Grid;
     const std::string key(loan::Trimmed(Utf8(txtLoanRec_[calc::FieldCode]->text())));
@@ -693,6 +706,8 @@ void frmLoanDetails::cmdOK_Click() {
 }
 
 void frmLoanDetails::cmdQuery_Click() {
+    // A query drops loans from the table; unsaved ones would be gone for good.
+    if (table_.FileChanged && saveFirst_ && !saveFirst_()) return;
     {
         BusyPointer::Scope busy;
         loan::LoanGrid& grid = table_.Grid;

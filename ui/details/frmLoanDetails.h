@@ -42,6 +42,9 @@ class frmLoanDetails : public QDialog {
     // Writes a field as the program does: a loan's own text is never cut by the typing limit.
     void SetFieldText(int index, const QString& text);
 
+    // Offered before a query replaces a table with unsaved loans; false keeps the dialog open.
+    void SetSaveFirst(std::function<bool()> saveFirst) { saveFirst_ = std::move(saveFirst); }
+
     // Marks the three result cells of repayment time 1..5 as the chosen row (opening commands).
     void HighlightRepaymentTime(int index);
 
@@ -77,7 +80,8 @@ class frmLoanDetails : public QDialog {
     void txtLoanRec_LostFocus(int index);
 
     void SplitLoan(int index);
-    void CalculateRepayments();
+    void SplitIfChanged(int index);
+    bool CalculateRepayments();
 
     bool FieldKeyPress(int index, QKeyEvent* event);
     void FieldFocusIn(int index);
@@ -91,6 +95,7 @@ class frmLoanDetails : public QDialog {
     loan::LoanTable& table_;
     loan::LoanGrid& gridQuery_;
     std::function<void()> makeUntitled_;
+    std::function<bool()> saveFirst_;
 
     std::array<QLineEdit*, kFields> txtLoanRec_{};
     std::array<ClickLabel*, kFields> lblLoanRec_{};
@@ -111,4 +116,9 @@ class frmLoanDetails : public QDialog {
     // that only follows the window's activation is not reported by the fields themselves, so
     // this is how a field learns it lost the focus while another window was in front.
     int focusedField_ = -1;
+
+    // Each field's text when it gained the focus or was last split. Splitting an unchanged
+    // principal or percent again would rebuild the amounts from the rounded percents and
+    // change amounts the user typed (100000 becoming 99999).
+    std::array<QString, kFields> splitBasis_{};
 };

@@ -504,9 +504,11 @@ void frmLoan::FilePrintCommand() {
 // ---- Loan table commands
 
 frmLoanDetails& frmLoan::LoanDetails() {
-    if (!details_)
+    if (!details_) {
         details_ = std::make_unique<frmLoanDetails>(
             Table, GridQuery, [this] { MakeUntitled(); }, this);
+        details_->SetSaveFirst([this] { return SaveFirst(); });
+    }
     return *details_;
 }
 

@@ -101,6 +101,7 @@ class tst_LoanDetails : public QObject {
     void celClickChoosesRow_data();
     void celClickChoosesRow();
     void captionClickCutsOversizedNumber();
+    void keysThatChangeNothingKeepTypedAmounts();
     void calculationFailureShownOnce();
     void failureWithEmptyTableIsBounded();
     void deactivationIsNoFocusLoss();
@@ -110,12 +111,14 @@ class tst_LoanDetails : public QObject {
     void okOverwriteInPlace();
     void okOverwriteDeclined();
     void okCodeCaseAndBlanks();
+    void okSavesResultsOfTheFieldsShown();
     void cancelAndTitleBarWriteNothing();
     void accessKeysPressButtons();
     void queryByCode();
     void queryByCodeNotFound();
     void queryByExample_data();
     void queryByExample();
+    void queryOffersToSaveUnsavedLoans();
     void shownThroughInteraction();
     void layoutShowsEverything();
     void screenshot();
@@ -508,9 +511,9 @@ void tst_LoanDetails::programTextsAreNotCut() {
     LoanDetailsHarness h;
     h.Open();
     h.Field(0)->setText(QStringLiteral("100000"));
-    h.Field(4)->setText(QStringLiteral("112345.6"));
     h.Focus(4);
-    h.Key(Qt::Key_End); // a key-up splits from the field
+    h.Field(4)->setText(QStringLiteral("112345.6"));
+    h.Key(Qt::Key_End); // a key-up splits from the changed field
     QCOMPARE(h.Text(2), QStringLiteral("112.346"));
     QCOMPARE(h.Text(5), QStringLiteral("-12.346"));
     QCOMPARE(h.Text(7), QStringLiteral("-12345.6"));
@@ -568,6 +571,41 @@ void tst_LoanDetails::captionClickCutsOversizedNumber() {
     QTest::mouseClick(d.lblLoanRec(3), Qt::LeftButton);
     QCOMPARE(h.Text(3), QStringLiteral("12"));
     QCOMPARE(h.Text(4), QStringLiteral("123456789"));
+}
+
+void tst_LoanDetails::keysThatChangeNothingKeepTypedAmounts() {
+    LoanDetailsHarness h;
+    h.Open();
+    h.Enter(0, QStringLiteral("300000"));
+    h.Enter(4, QStringLiteral("100000"));
+    QCOMPARE(h.Text(2), QStringLiteral("33.333"));
+    QCOMPARE(h.Text(5), QStringLiteral("66.667"));
+    QCOMPARE(h.Text(7), QStringLiteral("200000"));
+    const auto typedSplitKept = [&h] {
+        return h.Text(2) == "33.333" && h.Text(4) == "100000" && h.Text(5) == "66.667" &&
+               h.Text(7) == "200000";
+    };
+    // Tab from Loan Code as a keyboard gives it: the key goes up in the field that took the
+    // focus, the principal, whose split would rebuild the amounts from the rounded percents.
+    h.Focus(8);
+    QTest::keyPress(h.Field(8), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), h.Field(0));
+    QTest::keyRelease(h.Field(0), Qt::Key_Tab);
+    QVERIFY(typedSplitKept());
+    h.Key(Qt::Key_Home);
+    h.Key(Qt::Key_Right);
+    QTest::mouseClick(h.Field(1), Qt::LeftButton); // leaving the untouched principal
+    QVERIFY(typedSplitKept());
+    // The same for a percent the split wrote.
+    h.Focus(2);
+    h.Key(Qt::Key_End);
+    h.Key(Qt::Key_Left);
+    h.Focus(1);
+    QVERIFY(typedSplitKept());
+    // A principal that did change is split from the percents.
+    h.Enter(0, QStringLiteral("600000"));
+    QCOMPARE(h.Text(4), QStringLiteral("199998"));
+    QCOMPARE(h.Text(7), QStringLiteral("400002"));
 }
 
 void tst_LoanDetails::calculationFailureShownOnce() {
@@ -704,6 +742,48 @@ void tst_LoanDetails::okWritesNewRow() {
     QVERIFY(h.table.Grid.RowIsBlank(2));
     QVERIFY(h.table.FileChanged);
     QCOMPARE(h.table.Grid.Row(), 1);
+}
+
+void tst_LoanDetails::okSavesResultsOfTheFieldsShown() {
+    const QString failure = QStringLiteral("Unexpected error in loan repayment calculation");
+    LoanDetailsHarness h;
+    h.Open();
+    h.TypeExampleLoan(QStringLiteral("HOME"));
+    QTest::mouseClick(h.dialog->OptYes(), Qt::LeftButton);
+    // A term of 0 has no repayments: the table keeps the term-10 figures, which must not be
+    // saved as the figures of this loan.
+    h.Focus(1);
+    h.Type(QStringLiteral("10"));
+    h.Key(Qt::Key_Home);
+    h.Key(Qt::Key_Right);
+    h.user.ExpectMessage(failure, "Loan Details", Buttons::OK, Icon::Critical);
+    h.Key(Qt::Key_Backspace);
+    QCOMPARE(h.Text(1), QStringLiteral("0"));
+    QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
+    h.user.ExpectMessage(failure, "Loan Details", Buttons::OK, Icon::Critical);
+    QTest::mouseClick(h.dialog->cmdOK(), Qt::LeftButton);
+    QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
+    QVERIFY(h.dialog->isVisible());
+    QCOMPARE(h.table.Grid.Rows(), 2);
+    QVERIFY(!h.table.FileChanged);
+
+    // A caption click shortens the principal without a key; OK saves the figures of what the
+    // field now shows.
+    h.Focus(1);
+    h.Type(QStringLiteral("25"));
+    const QString term25 = h.Cell(9);
+    h.Focus(0);
+    h.Field(0)->setText(QStringLiteral("300000000")); // longer than typing allows, as from a file
+    h.Field(0)->setCursorPosition(5);
+    QTest::mouseClick(h.dialog->lblLoanRec(0), Qt::LeftButton);
+    QCOMPARE(h.Text(0), QStringLiteral("30000"));
+    QTest::mouseClick(h.dialog->cmdOK(), Qt::LeftButton);
+    QVERIFY2(h.user.Done(), qPrintable(h.user.Errors()));
+    QVERIFY(!h.dialog->isVisible());
+    QCOMPARE(h.At(1, 1), std::string("30000"));
+    QCOMPARE(h.At(1, 10), h.Cell(9).toStdString());
+    QCOMPARE(h.Cell(9), QStringLiteral("$199.41"));
+    QVERIFY(term25 != h.Cell(9));
 }
 
 void tst_LoanDetails::okOverwriteInPlace() {
@@ -983,6 +1063,34 @@ void tst_LoanDetails::screenshot() {
     const QImage image = h.dialog->grab().toImage();
     QVERIFY(!image.isNull());
     image.save(QStringLiteral("loandetails.png"));
+}
+
+void tst_LoanDetails::queryOffersToSaveUnsavedLoans() {
+    struct Case {
+        bool changed;
+        bool saved; // what the offer to save returns
+        bool asked, queried;
+    };
+    for (const Case c : {Case{false, false, false, true}, Case{true, true, true, true},
+                         Case{true, false, true, false}}) {
+        LoanDetailsHarness h;
+        h.AddLoan(LoanRow("A", "10", "Yes"));
+        h.AddLoan(LoanRow("B", "15", "No"));
+        h.table.FileChanged = c.changed;
+        h.Open();
+        int asked = 0;
+        h.dialog->SetSaveFirst([&] {
+            ++asked;
+            return c.saved;
+        });
+        h.Enter(8, QStringLiteral("b"));
+        QTest::mouseClick(h.dialog->cmdQuery(), Qt::LeftButton);
+        QCOMPARE(asked, c.asked ? 1 : 0);
+        // A declined or failed save leaves the table and the dialog as they were.
+        QCOMPARE(h.dialog->isVisible(), !c.queried);
+        QCOMPARE(h.table.Grid.Rows(), c.queried ? 3 : 4);
+        QCOMPARE(h.At(1, 0), std::string(c.queried ? "B" : "A"));
+    }
 }
 
 QTEST_MAIN(tst_LoanDetails)
