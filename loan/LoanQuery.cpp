@@ -1,5 +1,6 @@
 #include "LoanQuery.h"
 
+#include "LoanRecord.h"
 #include "LoanTable.h"
 
 #include <algorithm>
@@ -97,7 +98,9 @@ bool LoanQuery::QueryByCode(LoanGrid& grid, std::string_view code) {
     std::array<std::string_view, kLoanCols> views;
     for (int c = 0; c < kLoanCols; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        kept[i] = Trimmed(FirstChars(grid.TextAt(found, c), kRecordWidths[i]));
+        const std::string_view cell = grid.TextAt(found, c);
+        const std::string fitted = FittedNumber(c, cell);
+        kept[i] = Trimmed(fitted.empty() ? FirstChars(cell, kRecordWidths[i]) : fitted);
         views[i] = kept[i];
     }
     grid.SetRows(2);

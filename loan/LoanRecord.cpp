@@ -162,23 +162,25 @@ std::string ShortestDecimal(std::string_view text) {
     return shortest;
 }
 
+std::string FittedNumber(int column, std::string_view text) {
+    if (column < ColPrincipal || column > ColPrincipalFixed) return {};
+    const auto width = static_cast<std::size_t>(kRecordWidths[static_cast<std::size_t>(column)]);
+    if (text.size() <= width) return {};
+    std::string shortest = ShortestDecimal(text);
+    if (shortest.size() > width) shortest.clear();
+    return shortest;
+}
+
 void LoanRecord::Encode(const LoanGrid& grid, int row, char* out) {
     if (grid.Cols() != kLoanCols) throw std::invalid_argument("a loan record has 13 fields");
     std::array<std::string_view, kLoanCols> texts;
     grid.RowTexts(row, texts.data());
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        const int width = kRecordWidths[i];
         // Cutting a number changes its value ("0100" kept as "010" reads back as 10), while its
         // shorter form keeps it. Texts that fit, and other columns, are stored as they are.
-        if (i >= ColPrincipal && i <= ColPrincipalFixed &&
-            texts[i].size() > static_cast<std::size_t>(width)) {
-            const std::string shortest = ShortestDecimal(texts[i]);
-            if (!shortest.empty() && shortest.size() <= static_cast<std::size_t>(width)) {
-                EncodeWindows1252(shortest, out + kOffsets[i], width);
-                continue;
-            }
-        }
-        EncodeWindows1252(texts[i], out + kOffsets[i], width);
+        const std::string fitted = FittedNumber(static_cast<int>(i), texts[i]);
+        EncodeWindows1252(fitted.empty() ? texts[i] : std::string_view(fitted), out + kOffsets[i],
+                          kRecordWidths[i]);
     }
     out[kSize - 1] = '\r';
 }

@@ -36,4 +36,9 @@ void EncodeWindows1252(std::string_view utf8, char* out, int width);
 // "0.5". Empty for any other text.
 std::string ShortestDecimal(std::string_view text);
 
+// For the number columns 1 to 8: the shortest form of a text too long for its record field, when
+// that form fits. Empty when the text fits, is no plain number, or is in another column; the
+// field then keeps the text's first characters.
+std::string FittedNumber(int column, std::string_view text);
+
 } // namespace loan

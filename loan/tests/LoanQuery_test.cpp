@@ -105,6 +105,15 @@ TEST(QueryByCode, CutsByCharactersAndTrimsAfterCutting) {
     EXPECT_EQ(second.Grid.TextAt(1, 4), "12345") << "cut to 6 then trimmed";
 }
 
+TEST(QueryByCode, NumbersTooLongForTheirFieldKeepTheirValue) {
+    // As a save would keep them: "0100" cut to "010" would turn a 100-year term into 10.
+    LoanTable table = TableOf({{"T", "0100", "06.500", "Yes", "000300000.00"}});
+    ASSERT_TRUE(LoanQuery::QueryByCode(table.Grid, "t"));
+    EXPECT_EQ(table.Grid.TextAt(1, 2), "100");
+    EXPECT_EQ(table.Grid.TextAt(1, 4), "06.500") << "fits its field as it stands";
+    EXPECT_EQ(table.Grid.TextAt(1, 5), "300000");
+}
+
 TEST(QueryByCode, NoEqualCodeLeavesTheTable) {
     const struct {
         const char* name;
