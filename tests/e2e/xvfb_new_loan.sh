@@ -56,6 +56,11 @@ window() {
 keys() { xdotool key --delay 60 "$@"; }
 type_text() { xdotool type --delay 40 "$1"; }
 
+# A home of its own, to see that the program leaves no settings behind.
+export HOME=$work/home
+unset XDG_CONFIG_HOME
+mkdir -p "$HOME"
+
 "$program" >"$work/app.log" 2>&1 &
 app=$!
 
@@ -82,6 +87,9 @@ keys alt+f x
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$app" 2>/dev/null; then fail "the program did not exit"; fi
 app=""
+
+[ -z "$(find "$HOME" -path "$HOME/.cache" -prune -o -type f -print)" ] ||
+    fail "the program left settings: $(find "$HOME" -path "$HOME/.cache" -prune -o -type f -print)"
 
 size=$(stat -c %s "$work/home.loa")
 [ "$size" -eq 228 ] || fail "file holds $size bytes, not two records"
