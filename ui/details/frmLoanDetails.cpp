@@ -11,6 +11,7 @@
 #include "loan/LoanTable.h"
 #include "ui/dialogs/BusyPointer.h"
 #include "ui/dialogs/Interaction.h"
+#include "ui/dialogs/OptionTabStop.h"
 #include "ui/dialogs/Twips.h"
 
 #include <QApplication>
@@ -253,6 +254,7 @@ void frmLoanDetails::BuildControls() {
     OptNo_->setAccessibleName(QStringLiteral("No"));
     Twips::Place(OptNo_, 240, 660, 1800, 315);
     OptNo_->resize(OptNo_->sizeHint().width(), OptNo_->height());
+    OptionTabStop::Install({OptYes_, OptNo_});
 
     auto makeButton = [this](const char* caption, const char* name, Twip left, Twip top) {
         auto* button = new QPushButton(QString::fromLatin1(caption), this);

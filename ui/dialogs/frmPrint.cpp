@@ -1,5 +1,6 @@
 #include "frmPrint.h"
 
+#include "OptionTabStop.h"
 #include "Twips.h"
 
 #include <QGroupBox>
@@ -76,6 +77,8 @@ frmPrint::frmPrint(PrintSettings& settings, QWidget* parent)
         });
     }
 
+    OptionTabStop::Install({OptPrint(0), OptPrint(1)});
+    OptionTabStop::Install({OptPrint(2), OptPrint(3)});
     FitTexts();
 
     Frame2_->setEnabled(false);

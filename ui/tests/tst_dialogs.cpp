@@ -1,9 +1,9 @@
 // The print options dialog and the about box, driven with real clicks and keys.
 #include "ScriptedInteraction.h"
 
+#include "ui/dialogs/QuestionBox.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmPrint.h"
-#include "ui/dialogs/QuestionBox.h"
 #include "ui/main/frmLoan.h"
 
 #include <QFrame>
@@ -73,6 +73,7 @@ class tst_dialogs : public QObject {
     void print_flags();
     void print_accessKeys();
     void print_sharedAccessKey();
+    void print_tabEntersTheChosenOption();
     void print_enterAndEscape_doNothing();
     void print_reopenStartsAfresh();
     void about_contents();
@@ -225,6 +226,26 @@ void tst_dialogs::print_sharedAccessKey() {
     QCOMPARE(result, int(QDialog::Rejected));
     QVERIFY(settings.PrintCancelled);
     QVERIFY(!settings.PrintAll);
+}
+
+void tst_dialogs::print_tabEntersTheChosenOption() {
+    PrintSettings settings;
+    RunPrintDialog(settings, [&](frmPrint& print) {
+        // Print All comes first in the tab order; Print Selection is the one chosen.
+        print.cmdCancel()->setFocus();
+        QTest::keyClick(print.cmdCancel(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), print.OptPrint(0));
+        ClickOption(print.OptPrint(1));
+        ClickOption(print.OptPrint(3));
+        print.cmdCancel()->setFocus();
+        QTest::keyClick(print.cmdCancel(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), print.OptPrint(1));
+        QTest::keyClick(print.OptPrint(1), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), print.OptPrint(3));
+        QTest::keyClick(print.OptPrint(3), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), print.OptPrint(1));
+        print.reject();
+    });
 }
 
 void tst_dialogs::print_enterAndEscape_doNothing() {

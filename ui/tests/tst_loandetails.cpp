@@ -87,6 +87,7 @@ class tst_LoanDetails : public QObject {
   private slots:
     void designState();
     void tabOrderAndAccessKeys();
+    void tabEntersTheChosenActiveOption();
     void accessibleNames();
     void filterKeys_data();
     void filterKeys();
@@ -180,6 +181,20 @@ void tst_LoanDetails::designState() {
         QVERIFY(!button->isDefault());
     }
     QVERIFY(h.user.Done());
+}
+
+void tst_LoanDetails::tabEntersTheChosenActiveOption() {
+    LoanDetailsHarness h;
+    frmLoanDetails& d = h.Open();
+    d.OptNo()->setChecked(true); // as Edit opens an inactive loan
+    h.Focus(6);
+    h.Key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), d.OptNo());
+    h.Key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), d.cmdQuery());
+    h.Key(Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), d.OptNo());
+    QVERIFY(d.OptNo()->isChecked());
 }
 
 void tst_LoanDetails::tabOrderAndAccessKeys() {
