@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program on a virtual X display, enters one loan with real keystrokes, saves it
 # through the file dialog and checks the record written. Usage: xvfb_new_loan.sh PROGRAM PROBE
-set -euo pipefail
+set -Eeuo pipefail
 program=${1:?program}
 probe=${2:?probe}
 for tool in Xvfb xdotool; do
@@ -26,13 +26,20 @@ show_logs() {
     return 0
 }
 fail() { echo "FAIL: $*"; show_logs; exit 1; }
+# Any other failing step (an xdotool command, say) says where it stopped.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"; show_logs' ERR
 
 # Xvfb picks a free display itself and writes its number to the pipe once it accepts clients.
+# -noreset: by default the server resets when its last client leaves, and a client connecting
+# during that reset (the program, right after the probe) is refused.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 number=""
-read -r -t 20 -u "$displayfd" number || true
+for _ in $(seq 200); do
+    read -r -t 0.1 -u "$displayfd" number && break
+    kill -0 "$xvfb" 2>/dev/null || break
+done
 exec {displayfd}>&-
 if [ -z "$number" ]; then echo "SKIP: Xvfb did not start"; show_logs; exit 77; fi
 export DISPLAY=:$number QT_QPA_PLATFORM=xcb
