@@ -124,7 +124,7 @@ class TemporaryFile {
         return true;
     }
 
-  private:
+    // Closes and removes the file, keeping errno.
     void Discard() {
         const int saved = errno;
         if (fd_ >= 0) ::close(fd_);
@@ -134,24 +134,24 @@ class TemporaryFile {
         errno = saved;
     }
 
+  private:
     std::string path_;
     int fd_ = -1;
 };
 
-// Not atomic: a failure part way leaves the file cut short. Only for a folder where the
-// temporary file cannot be made.
+// Not atomic: a write failing part way leaves the file damaged. Only for a folder where the
+// temporary file cannot be made or cannot replace the file. The records are encoded before the
+// file is touched, and the file is cut to its new length only after they are written.
 WriteResult WriteInPlace(const std::string& target, const LoanGrid& table) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    std::string bytes;
+    EncodeTable(table, [&](const char* data, std::size_t n) {
+        bytes.append(data, n);
+        return true;
+    });
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) return Failed(SystemReason("Cannot write", target, errno));
-    bool written = false;
-    try {
-        written = EncodeTable(
-            table, [&](const char* data, std::size_t n) { return WriteAll(fd, data, n); });
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    const bool ok = written && ::fsync(fd) == 0;
+    const bool ok = WriteAll(fd, bytes.data(), bytes.size()) &&
+                    ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
     const int error = errno;
     // Some file systems report write errors only when the file is closed.
     if (::close(fd) != 0 && ok) return Failed(SystemReason("Cannot write", target, errno));
@@ -209,8 +209,16 @@ WriteResult LoanFileWriter::WriteFile(const std::string& path, LoanGrid& table) 
             if (!written) return Failed(SystemReason("Cannot write", target, errno));
             if (::fsync(temp.fd()) != 0) return Failed(SystemReason("Cannot write", target, errno));
             if (!temp.Close()) return Failed(SystemReason("Cannot write", target, errno));
-            if (!temp.RenameTo(target))
-                return Failed(SystemReason("Cannot replace", target, errno));
+            if (!temp.RenameTo(target)) {
+                const int error = errno;
+                // A sticky folder lets the temporary file be made but not replace another
+                // user's file, which the user may still write.
+                if (error == EACCES || error == EPERM) {
+                    temp.Discard();
+                    return WriteInPlace(target, table);
+                }
+                return Failed(SystemReason("Cannot replace", target, error));
+            }
 
             // The rename itself is only durable once the folder is on disk.
             const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

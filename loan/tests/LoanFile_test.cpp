@@ -415,6 +415,27 @@ TEST_F(TempFolder, AWritableFileInAReadOnlyFolderIsSavedInPlace) {
     }
 }
 
+// In a shared folder with the sticky bit the temporary file is made, but may not replace a
+// file of another owner; that file, writable to all, is rewritten where it stands and keeps its
+// owner.
+TEST_F(TempFolder, AnotherUsersWritableFileInAStickyFolderIsSavedInPlace) {
+    const std::string path = Path("shared.loa");
+    Put(path, std::string(3 * 114, 'x'));
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(folder_.c_str(), 01777), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+    EXPECT_EQ(SaveUnprivileged(path, 1), "ok");
+    LoanTable expected = TableWith(1);
+    EXPECT_EQ(Contents(path), Written(expected));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"shared.loa"}) << "no temporary file left";
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_mode & 0777, 0666u);
+}
+
 TEST_F(TempFolder, ANewFileInAReadOnlyFolderIsRefused) {
     ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
     const std::string outcome = SaveUnprivileged(Path("new.loa"), 1);
