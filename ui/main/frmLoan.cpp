@@ -380,13 +380,16 @@ void frmLoan::PicSearchUp_MouseUp() {
 
 // ---- File commands
 
-bool frmLoan::SaveFirst() {
+bool frmLoan::SaveFirst(bool* saved) {
+    if (saved) *saved = false;
     if (!Table.FileChanged) return true;
     if (Ask(this, QStringLiteral("Save file before exiting?"), QStringLiteral("Save File?")) !=
         Interaction::Answer::Yes)
         return true;
     QString target;
-    return PrepareSave(target) && WriteLoanFile(target);
+    if (!PrepareSave(target) || !WriteLoanFile(target)) return false;
+    if (saved) *saved = true;
+    return true;
 }
 
 bool frmLoan::PrepareSave(QString& target) {
@@ -413,8 +416,9 @@ bool frmLoan::WriteLoanFile(const QString& target) {
         result = loan::LoanFileWriter::WriteFile(NativePath(target), Table.Grid);
     }
     if (!result.ok) {
-        // The writer replaces the file only once the whole table is on disk, so the old file is
-        // still there; the loans stay marked unsaved.
+        // The writer replaces the file only once the whole table is on disk (short of a folder
+        // that forces an in-place write), so the old file is normally intact; either way the
+        // loans stay marked unsaved.
         Interaction::Current().Message(
             this,
             QStringLiteral("The loans could not be saved to %1.\n\n%2")
@@ -507,7 +511,13 @@ frmLoanDetails& frmLoan::LoanDetails() {
     if (!details_) {
         details_ = std::make_unique<frmLoanDetails>(
             Table, GridQuery, [this] { MakeUntitled(); }, this);
-        details_->SetSaveFirst([this] { return SaveFirst(); });
+        // The table a query starts from is then the file's: a filtered table is not "changed".
+        details_->SetSaveFirst([this] {
+            bool saved = false;
+            if (!SaveFirst(&saved)) return false;
+            if (saved) Table.FileChanged = false;
+            return true;
+        });
     }
     return *details_;
 }

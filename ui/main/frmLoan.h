@@ -25,8 +25,9 @@ class frmLoan : public QMainWindow {
     ~frmLoan() override;
 
     // Offers to save unsaved changes; false when the user chose to save and the save was
-    // cancelled or failed, so the calling command stops.
-    bool SaveFirst();
+    // cancelled or failed, so the calling command stops. saved, if given, tells whether the
+    // file now holds the table.
+    bool SaveFirst(bool* saved = nullptr);
     void DeleteLoan();
     // Opens the current row in the loan details dialog (also called by the search dialog).
     void EditLoan();

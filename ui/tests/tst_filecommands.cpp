@@ -2,6 +2,7 @@
 // menu shortcuts as key presses, every dialog and message box scripted.
 #include "ScriptedInteraction.h"
 #include "loan/LoanTable.h"
+#include "ui/details/frmLoanDetails.h"
 #include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
 #include "ui/main/LoanGridView.h"
@@ -11,8 +12,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -191,6 +195,34 @@ class FileCommandsTest : public QObject {
         FileMenu(Qt::Key_N);
         Check(kUntitled, QString(), false);
         QCOMPARE(ReadAll(Path("a.loa")), FileOf({"HOME", "CAR"}));
+    }
+
+    void queryOffersToSaveFirst_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes: saved, then filtered") << true;
+        QTest::newRow("No: filtered, still unsaved") << false;
+    }
+    void queryOffersToSaveFirst() {
+        QFETCH(bool, yes);
+        StartWithFile(Path("a.loa"), {"HOME", "BOAT"});
+        AddLoan("CAR");
+        ui->ExpectDialog([](QDialog& dialog) {
+            auto& details = static_cast<frmLoanDetails&>(dialog);
+            // A query by example for a term holding 9: no loan matches.
+            details.OptYes()->setAutoExclusive(false);
+            details.OptYes()->setChecked(false);
+            for (int i = 0; i < 8; ++i)
+                details.txtLoanRec(i)->clear();
+            details.txtLoanRec(1)->setText(QStringLiteral("9"));
+            QTest::mouseClick(details.cmdQuery(), Qt::LeftButton);
+        });
+        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question,
+                          yes ? Answer::Yes : Answer::No);
+        Ctrl(Qt::Key_N);
+        Check(Titled(Path("a.loa")), Path("a.loa"), !yes);
+        QCOMPARE(Codes(*w), QStringList({""}));
+        QCOMPARE(ReadAll(Path("a.loa")),
+                 yes ? FileOf({"HOME", "BOAT", "CAR"}) : FileOf({"HOME", "BOAT"}));
     }
 
     void newWhoseSaveDialogIsCancelledStops() {
