@@ -9,7 +9,8 @@ suffix=""
 [ "$scale" != 1 ] && suffix="-x$scale"
 
 display=:$((200 + RANDOM % 300))
-Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: a client connecting while the server resets after its last client left is refused.
+Xvfb "$display" -noreset -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=""
 trap '[ -n "$app" ] && kill $app 2>/dev/null; kill $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
