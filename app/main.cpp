@@ -1,14 +1,29 @@
 #include "ui/dialogs/RunOnlySettings.h"
+#include "ui/main/CommandLine.h"
 #include "ui/main/frmLoan.h"
 
 #include <QApplication>
 
+static void NameTheProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("Dravenholt Loan"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral("Dravenholt Information Technology"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("dravenholt.example"));
+}
+
 int main(int argc, char* argv[]) {
+    // Options that only print are answered before a display is needed.
+    QString file;
+    {
+        const QCoreApplication core(argc, argv);
+        NameTheProgram();
+        const CommandLine commandLine(QCoreApplication::arguments());
+        if (commandLine.Finished()) return commandLine.ExitCode();
+        file = commandLine.File();
+    }
     const RunOnlySettings settings;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Dravenholt Loan"));
-    QApplication::setOrganizationName(QStringLiteral("Dravenholt Information Technology"));
-    QApplication::setOrganizationDomain(QStringLiteral("dravenholt.example"));
+    NameTheProgram();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.dravenholt.Loan"));
     frmLoan window;
     window.show();

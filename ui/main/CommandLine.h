@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was started to do, read from its arguments. Options that print and exit
+// (--help, --version, a malformed command line) are handled here without any window, so they work
+// where no display is available.
+class CommandLine {
+  public:
+    // arguments: as QCoreApplication::arguments() gives them, the program's name first. A
+    // QCoreApplication must exist while this runs.
+    explicit CommandLine(const QStringList& arguments);
+
+    // True when the command line has been dealt with and the program should exit with ExitCode()
+    // without starting the window.
+    bool Finished() const { return finished_; }
+    int ExitCode() const { return exitCode_; }
+
+    // The loan file to open once the window is up; empty for none.
+    const QString& File() const { return file_; }
+
+  private:
+    bool finished_ = false;
+    int exitCode_ = 0;
+    QString file_;
+};
