@@ -449,7 +449,10 @@ void frmLoan::FileOpenCommand() {
     if (!SaveFirst()) return;
     const std::optional<QString> chosen = dlgOpen.ShowOpen();
     if (!chosen) return;
-    const QString path = *chosen;
+    OpenLoanFile(*chosen);
+}
+
+void frmLoan::OpenLoanFile(const QString& path) {
     if (!HasLoanExtension(path) || !QFileInfo::exists(path)) {
         Ask(this, kNotLoanFile, kLoanFileOnly);
         return;

@@ -31,6 +31,9 @@ class frmLoan : public QMainWindow {
     void DeleteLoan();
     // Opens the current row in the loan details dialog (also called by the search dialog).
     void EditLoan();
+    // Opens path as File > Open does once its dialog has closed: the same checks, messages and
+    // caption. Unsaved changes are not asked about here.
+    void OpenLoanFile(const QString& path);
 
     loan::LoanTable Table;    // its Grid is the loan table shown in GridView
     loan::LoanGrid GridQuery; // the loan query's staging table, shown (hidden) in GridQueryView
