@@ -1,4 +1,5 @@
-// Any bytes read as a loan file give a well-formed table that survives a save and a reopen.
+// Any bytes read as a loan file are either refused, leaving the table as it was, or give a
+// well-formed table that survives a save and a reopen.
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/LoanRecord.h"
@@ -30,7 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int records = static_cast<int>(size / loan::LoanRecord::kSize);
 
     loan::LoanTable table;
-    Check(loan::LoanFileReader::ReadBytes(bytes, table.Grid).ok);
+    const loan::ReadResult read = loan::LoanFileReader::ReadBytes(bytes, table.Grid);
+    // Bytes whose records do not all end in a carriage return are refused, the table untouched.
+    bool wellFormed = true;
+    for (int r = 0; r < records; ++r)
+        wellFormed = wellFormed && bytes[static_cast<std::size_t>(r) * loan::LoanRecord::kSize +
+                                         loan::LoanRecord::kSize - 1] == '\r';
+    Check(read.ok == wellFormed);
+    if (!read.ok) {
+        Check(!read.error.empty() && SameCells(table.Grid, loan::LoanTable().Grid));
+        return 0;
+    }
+    Check(read.droppedTailBytes == size % loan::LoanRecord::kSize);
     const loan::LoanGrid& grid = table.Grid;
     Check(grid.Rows() == records + 1 || (grid.Rows() == records + 2 && records > 0) ||
           (records == 0 && grid.Rows() == 2));

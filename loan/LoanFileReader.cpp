@@ -7,11 +7,11 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace loan {
 
@@ -28,70 +28,121 @@ class TableBuilder {
             fresh_.SetTextAt(0, c, table.TextAt(0, c));
     }
 
-    void Reserve(std::size_t bytes) {
+    void Reserve(std::uint64_t bytes) {
         fresh_.Reserve(static_cast<int>(bytes / LoanRecord::kSize + 2));
     }
 
-    // Takes the next bytes of the file; records may straddle calls.
-    void Feed(const char* data, std::size_t n) {
+    // Takes the next bytes of the file; records may straddle calls. False once a record turns
+    // out damaged.
+    bool Feed(const char* data, std::size_t n) {
         if (pending_ > 0) {
             const std::size_t take = std::min(n, LoanRecord::kSize - pending_);
             std::memcpy(partial_.data() + pending_, data, take);
             pending_ += take, data += take, n -= take;
-            if (pending_ < LoanRecord::kSize) return;
-            AddRecord(partial_.data());
+            if (pending_ < LoanRecord::kSize) return true;
             pending_ = 0;
+            if (!AddRecord(partial_.data())) return false;
         }
         for (; n >= LoanRecord::kSize; data += LoanRecord::kSize, n -= LoanRecord::kSize)
-            AddRecord(data);
+            if (!AddRecord(data)) return false;
         std::memcpy(partial_.data(), data, n);
         pending_ = n;
+        return true;
     }
 
-    // A trailing partial record is dropped. The table must end with the blank row new loans go
-    // into, whatever the file's last record held.
-    void Finish(LoanGrid& table) {
+    // Every record the format writes ends with a carriage return; a file whose records do not
+    // is something else, and saving its rows back would write junk over it.
+    std::string Damage(const std::string& what) const {
+        std::string text = what + " is not a loan file: record " + std::to_string(damaged_) +
+                           " is damaged.";
+        if (damagedByLineFeed_)
+            text += " Its records look shifted by a line feed after each carriage return, as a "
+                    "copy made as text would do.";
+        return text;
+    }
+
+    // A trailing partial record is not a loan; the caller says how much of it there was. The
+    // table must end with the blank row new loans go into, whatever the last record held.
+    std::size_t Finish(LoanGrid& table) {
         if (fresh_.Rows() == 1 || !fresh_.RowIsBlank(fresh_.Rows() - 1))
             fresh_.AppendRow(nullptr, 0);
         table.TakeRowsFrom(std::move(fresh_));
         table.SetRow(table.Rows() - 1);
         table.SetCol(table.Cols() - 1);
+        return pending_;
     }
 
   private:
-    void AddRecord(const char* record) {
+    bool AddRecord(const char* record) {
+        ++records_;
+        if (record[LoanRecord::kSize - 1] != '\r') {
+            damaged_ = records_;
+            damagedByLineFeed_ = record[0] == '\n';
+            return false;
+        }
         LoanRecord::DecodeInto(record, texts_);
         std::array<std::string_view, 13> views;
         for (std::size_t i = 0; i < views.size(); ++i)
             views[i] = texts_[i];
         fresh_.AppendRow(views.data(), static_cast<int>(views.size()));
+        return true;
     }
 
     LoanGrid fresh_;
     std::array<std::string, 13> texts_;
     std::array<char, LoanRecord::kSize> partial_{};
     std::size_t pending_ = 0;
+    std::int64_t records_ = 0;
+    std::int64_t damaged_ = 0;
+    bool damagedByLineFeed_ = false;
 };
 
 ReadResult Failed(std::string error) {
-    return {false, std::move(error)};
+    ReadResult result;
+    result.error = std::move(error);
+    return result;
+}
+
+ReadResult Succeeded(std::size_t droppedTailBytes) {
+    ReadResult result;
+    result.ok = true;
+    result.droppedTailBytes = droppedTailBytes;
+    return result;
+}
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
 }
 
 std::string SystemReason(const std::string& what, const std::string& path, int error) {
-    return what + " \"" + path + "\": " + std::strerror(error);
+    return what + " " + Quoted(path) + ": " + std::strerror(error);
+}
+
+// What a path that is not a regular file is, in the user's words.
+std::string KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    return "not a regular file";
+}
+
+std::string NotAFile(const std::string& path, mode_t mode) {
+    return Quoted(path) + " is " + KindOf(mode) + ", not a loan file.";
 }
 
 class FileHandle {
   public:
-    explicit FileHandle(int fd) : fd_(fd) {}
+    FileHandle(FileSystem& fs, int fd) : fs_(fs), fd_(fd) {}
     ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) fs_.Close(fd_);
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     int get() const { return fd_; }
 
   private:
+    FileSystem& fs_;
     int fd_;
 };
 
@@ -103,12 +154,12 @@ ReadResult LoanFileReader::Read(std::istream& in, LoanGrid& table) {
         const auto buffer = std::make_unique<char[]>(kChunk);
         while (in) {
             in.read(buffer.get(), static_cast<std::streamsize>(kChunk));
-            builder.Feed(buffer.get(), static_cast<std::size_t>(in.gcount()));
+            if (!builder.Feed(buffer.get(), static_cast<std::size_t>(in.gcount())))
+                return Failed(builder.Damage("This"));
         }
         // eof alone is the normal end; bad means the stream itself failed.
         if (in.bad() || !in.eof()) return Failed("The loan file could not be read to its end.");
-        builder.Finish(table);
-        return {true, {}};
+        return Succeeded(builder.Finish(table));
     } catch (const std::exception& e) {
         return Failed(std::string("The loan file could not be read: ") + e.what());
     }
@@ -118,39 +169,56 @@ ReadResult LoanFileReader::ReadBytes(std::string_view bytes, LoanGrid& table) {
     try {
         TableBuilder builder(table);
         builder.Reserve(bytes.size());
-        builder.Feed(bytes.data(), bytes.size());
-        builder.Finish(table);
-        return {true, {}};
+        if (!builder.Feed(bytes.data(), bytes.size())) return Failed(builder.Damage("This"));
+        return Succeeded(builder.Finish(table));
     } catch (const std::exception& e) {
         return Failed(std::string("The loan file could not be read: ") + e.what());
     }
 }
 
-ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table) {
+ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, FileSystem& fs) {
     try {
-        FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (file.get() < 0) return Failed(SystemReason("Cannot open", path, errno));
+        // Not blocking: opening a named pipe would otherwise wait for a writer for good.
+        FileHandle file(fs, fs.Open(path, O_RDONLY | O_NONBLOCK));
+        if (file.get() < 0) {
+            const int error = errno;
+            struct stat info {};
+            // A socket cannot be opened at all; say what it is rather than what open() said.
+            if (fs.Stat(path, &info) == 0 && !S_ISREG(info.st_mode))
+                return Failed(NotAFile(path, info.st_mode));
+            return Failed(SystemReason("Cannot open", path, error));
+        }
         struct stat info {};
-        if (::fstat(file.get(), &info) != 0)
+        if (fs.Fstat(file.get(), &info) != 0)
             return Failed(SystemReason("Cannot read", path, errno));
-        if (S_ISDIR(info.st_mode)) return Failed(SystemReason("Cannot read", path, EISDIR));
+        if (!S_ISREG(info.st_mode)) return Failed(NotAFile(path, info.st_mode));
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        if (size / LoanRecord::kSize > static_cast<std::uint64_t>(kMaxRecords))
+            return Failed(Quoted(path) + " is too large to open: it would hold " +
+                          std::to_string(size / LoanRecord::kSize) +
+                          " loans, and a table holds at most " + std::to_string(kMaxRecords) +
+                          ".");
 
         TableBuilder builder(table);
-        if (S_ISREG(info.st_mode)) builder.Reserve(static_cast<std::size_t>(info.st_size));
+        builder.Reserve(size);
         const auto buffer = std::make_unique<char[]>(kChunk);
         for (;;) {
-            const ssize_t n = ::read(file.get(), buffer.get(), kChunk);
+            const ssize_t n = fs.Read(file.get(), buffer.get(), kChunk);
             if (n == 0) break;
             if (n < 0) {
                 if (errno == EINTR) continue;
                 return Failed(SystemReason("Cannot read", path, errno));
             }
-            builder.Feed(buffer.get(), static_cast<std::size_t>(n));
+            if (!builder.Feed(buffer.get(), static_cast<std::size_t>(n)))
+                return Failed(builder.Damage(Quoted(path)));
         }
-        builder.Finish(table);
-        return {true, {}};
+        ReadResult result = Succeeded(builder.Finish(table));
+        result.identity = FileIdentity::From(info);
+        return result;
+    } catch (const std::bad_alloc&) {
+        return Failed("There is not enough memory to open " + Quoted(path) + ".");
     } catch (const std::exception& e) {
-        return Failed("Cannot read \"" + path + "\": " + e.what());
+        return Failed("Cannot read " + Quoted(path) + ": " + e.what());
     }
 }
 

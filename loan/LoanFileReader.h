@@ -1,8 +1,13 @@
 #pragma once
 
+#include "FileIdentity.h"
+#include "FileSystem.h"
 #include "LoanGrid.h"
 
+#include <cstdint>
 #include <istream>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,17 +15,26 @@ namespace loan {
 
 struct ReadResult {
     bool ok = false;
-    std::string error; // the system's reason when !ok
+    std::string error; // the reason when !ok
+    // Bytes after the last whole record: not shown, and gone once the table is saved.
+    std::size_t droppedTailBytes = 0;
+    std::optional<FileIdentity> identity; // the file as it was read (ReadFile only)
 };
 
-// Reads loan files. The table is replaced only when the whole file was read; after an error it
-// is left exactly as it was. A partial record at the end is ignored; a last record that is not
-// blank gets a blank row after it.
+// Reads loan files. The table is replaced only when the whole file was read and every record in
+// it ends as a loan record does; otherwise it is left exactly as it was. A last record that is
+// not blank gets a blank row after it.
 class LoanFileReader {
   public:
+    // The most records a table can hold: its rows, heading and blank row included, are counted
+    // in an int.
+    static constexpr std::int64_t kMaxRecords = std::numeric_limits<int>::max() - 2;
+
     static ReadResult Read(std::istream& in, LoanGrid& table);
     static ReadResult ReadBytes(std::string_view bytes, LoanGrid& table);
-    static ReadResult ReadFile(const std::string& path, LoanGrid& table);
+    // Regular files only: a pipe, device, socket or folder is refused without waiting on it.
+    static ReadResult ReadFile(const std::string& path, LoanGrid& table,
+                               FileSystem& fs = FileSystem::Real());
 };
 
 } // namespace loan

@@ -1,4 +1,5 @@
 #include "RunUnprivileged.h"
+#include "TempFolder.h"
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/LoanRecord.h"
@@ -7,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <streambuf>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,39 +89,6 @@ class FailingBuffer : public std::streambuf {
     char current_ = 0;
 };
 
-class TempFolder : public ::testing::Test {
-  protected:
-    // Under /tmp, open to every user: some tests save as an unprivileged user.
-    void SetUp() override {
-        std::string name = "/tmp/loan_file_test_XXXXXX";
-        ASSERT_NE(::mkdtemp(name.data()), nullptr);
-        folder_ = name;
-        ASSERT_EQ(::chmod(name.c_str(), 0755), 0);
-    }
-    void TearDown() override {
-        ::chmod(folder_.c_str(), 0755);
-        fs::remove_all(folder_);
-    }
-
-    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder_))
-            names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    static void Put(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-
-    fs::path folder_;
-};
-
 TEST(LoanFile, TheEmptyTableIsOneBlankRecordAndReadsBack) {
     LoanTable table;
     const std::string bytes = Written(table);
@@ -151,24 +122,69 @@ TEST(LoanFile, ReadingTrimsCutsAndCompletesTheTable) {
         const char* name;
         std::string bytes;
         std::vector<std::string> codes; // column 0 of rows 1.. after reading
+        std::size_t dropped;            // bytes after the last whole record
     } cases[] = {
-        {"empty file", "", {""}},
-        {"only a partial record", std::string(113, ' '), {""}},
-        {"partial tail ignored", Record("A") + Record("") + "B   ", {"A", ""}},
-        {"last record not blank", Record("A") + Record("B"), {"A", "B", ""}},
-        {"blank rows inside kept", Record("") + Record("A") + Record(""), {"", "A", ""}},
-        {"spaces around lost", Record("  A B  ") + Record(""), {"A B", ""}},
-        {"no carriage return needed", Record("A").substr(0, 113) + "x" + Record(""), {"A", ""}},
+        {"empty file", "", {""}, 0},
+        {"only a partial record", std::string(113, ' '), {""}, 113},
+        {"partial tail dropped and counted", Record("A") + Record("") + "B   ", {"A", ""}, 4},
+        {"last record not blank", Record("A") + Record("B"), {"A", "B", ""}, 0},
+        {"blank rows inside kept", Record("") + Record("A") + Record(""), {"", "A", ""}, 0},
+        {"spaces around lost", Record("  A B  ") + Record(""), {"A B", ""}, 0},
     };
     for (const auto& c : cases) {
         LoanTable table = TableWith(2);
-        ASSERT_TRUE(LoanFileReader::ReadBytes(c.bytes, table.Grid).ok) << c.name;
+        const auto result = LoanFileReader::ReadBytes(c.bytes, table.Grid);
+        ASSERT_TRUE(result.ok) << c.name;
+        EXPECT_EQ(result.droppedTailBytes, c.dropped) << c.name;
         std::vector<std::string> codes;
         for (int r = 1; r < table.Grid.Rows(); ++r)
             codes.emplace_back(table.Grid.TextAt(r, 0));
         EXPECT_EQ(codes, c.codes) << c.name;
         EXPECT_TRUE(table.Grid.RowIsBlank(table.Grid.Rows() - 1)) << c.name;
         EXPECT_EQ(table.Grid.TextAt(0, 0), "Loan Code") << c.name << ": headings kept";
+    }
+}
+
+// Bytes that are not loan records are refused, not shown as rows of junk a save would write
+// back; the first record that does not end as the format ends every record is named.
+TEST(LoanFile, FilesWhoseRecordsDoNotEndInACarriageReturnAreRefused) {
+    std::string crlf;
+    for (const char* code : {"A", "B", "C"})
+        crlf += Record(code) + "\n";
+    std::string random(5000, '\0');
+    unsigned seed = 7;
+    for (char& byte : random)
+        byte = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+    random[113] = '\x01';
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string says;
+    } cases[] = {
+        {"record 9 damaged", [] {
+             std::string bytes;
+             for (int i = 1; i <= 10; ++i)
+                 bytes += Record("L" + std::to_string(i));
+             bytes[8 * 114 + 113] = ' ';
+             return bytes;
+         }(),
+         "This is not a loan file: record 9 is damaged."},
+        {"carriage returns become CR LF", crlf, "record 2 is damaged. Its records look shifted"},
+        {"random bytes", random, "record 1 is damaged"},
+        {"a program", std::string("\x7f" "ELF\x02\x01\x01") + std::string(300, '\0'),
+         "record 1 is damaged"},
+        {"first record good, then a short one and text",
+         Record("A") + std::string(114, 'x'), "record 2 is damaged"},
+    };
+    for (const auto& c : cases) {
+        LoanTable table = TableWith(2);
+        const auto before = Cells(table.Grid);
+        const auto result = LoanFileReader::ReadBytes(c.bytes, table.Grid);
+        EXPECT_FALSE(result.ok) << c.name;
+        EXPECT_NE(result.error.find(c.says), std::string::npos) << c.name << ": " << result.error;
+        EXPECT_EQ(Cells(table.Grid), before) << c.name;
+        std::istringstream in(c.bytes);
+        EXPECT_EQ(LoanFileReader::Read(in, table.Grid).error, result.error) << c.name;
     }
 }
 
@@ -344,7 +360,8 @@ TEST_F(TempFolder, ASaveThatFailsPartWayLeavesTheOldFileByteForByte) {
 
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    // Not ignored here: the save itself must keep the signal from killing the program.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_DFL);
     rlimit small = saved;
     small.rlim_cur = 1000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
@@ -444,15 +461,38 @@ TEST_F(TempFolder, ANewFileInAReadOnlyFolderIsRefused) {
     EXPECT_TRUE(Entries().empty());
 }
 
+// Only regular files are read; anything else is refused at once, never waited on or read
+// without end.
 TEST_F(TempFolder, FailedOpensReportTheReasonAndKeepTheTable) {
+    ASSERT_EQ(::mkfifo(Path("pipe.loa").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", Path("zero.loa"));
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, Path("socket.loa").c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    Put(Path("unreadable.loa"), Record(""));
+    ::chmod(Path("unreadable.loa").c_str(), 0);
     const struct {
         std::string path;
         std::string reason;
     } cases[] = {
         {Path("missing.loa"), "No such file or directory"},
-        {folder_.string(), "Is a directory"},
+        {folder_.string(), "is a folder, not a loan file"},
+        {Path("pipe.loa"), "is a named pipe, not a loan file"},
+        {Path("zero.loa"), "is a device, not a loan file"},
+        {Path("socket.loa"), "is a socket, not a loan file"},
+        {Path("unreadable.loa"), "Permission denied"},
     };
     for (const auto& c : cases) {
+        if (c.reason == "Permission denied") {
+            const std::string outcome = loan_test::RunUnprivileged([&] {
+                LoanTable table;
+                return LoanFileReader::ReadFile(c.path, table.Grid).error;
+            });
+            EXPECT_NE(outcome.find(c.reason), std::string::npos) << outcome;
+            continue;
+        }
         LoanTable table = TableWith(2);
         const auto before = Cells(table.Grid);
         const auto result = LoanFileReader::ReadFile(c.path, table.Grid);
@@ -460,6 +500,23 @@ TEST_F(TempFolder, FailedOpensReportTheReasonAndKeepTheTable) {
         EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
         EXPECT_EQ(Cells(table.Grid), before);
     }
+    ::close(socket);
+}
+
+// A file too big for the table is refused by its size, before a byte is read.
+TEST_F(TempFolder, AFileLargerThanATableCanHoldIsRefusedPlainly) {
+    const std::string path = Path("huge.loa");
+    Put(path, Record("A"));
+    const auto size = static_cast<off_t>((LoanFileReader::kMaxRecords + 1) * 114);
+    if (::truncate(path.c_str(), size) != 0) GTEST_SKIP() << "no sparse file of that size here";
+    LoanTable table = TableWith(1);
+    const auto result = LoanFileReader::ReadFile(path, table.Grid);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("is too large to open: it would hold 2147483646 loans, and a "
+                                "table holds at most 2147483645."),
+              std::string::npos)
+        << result.error;
+    EXPECT_EQ(table.LoanCount(), 1);
 }
 
 } // namespace

@@ -734,10 +734,14 @@ void frmLoanDetails::cmdQuery_Click() {
             std::array<std::string, 8> fields;
             for (int i = 0; i < calc::FieldCode; ++i)
                 fields[static_cast<std::size_t>(i)] = Utf8(txtLoanRec_[i]->text());
-            loan::LoanGrid::Batch reset(grid, loan::LoanGrid::Batch::Kind::Reset);
-            loan::LoanGrid::Batch staging(gridQuery_, loan::LoanGrid::Batch::Kind::Reset);
-            loan::LoanQuery::QueryByExample(grid, gridQuery_, fields, OptYes_->isChecked(),
-                                            OptNo_->isChecked());
+            const int before = table_.LoanCount();
+            {
+                loan::LoanGrid::Batch reset(grid, loan::LoanGrid::Batch::Kind::Reset);
+                loan::LoanGrid::Batch staging(gridQuery_, loan::LoanGrid::Batch::Kind::Reset);
+                loan::LoanQuery::QueryByExample(grid, gridQuery_, fields, OptYes_->isChecked(),
+                                                OptNo_->isChecked());
+            }
+            if (table_.LoanCount() < before && queryDropped_) queryDropped_();
         }
     }
     done(QDialog::Accepted);

@@ -44,6 +44,10 @@ class frmLoanDetails : public QDialog {
 
     // Offered before a query replaces a table with unsaved loans; false keeps the dialog open.
     void SetSaveFirst(std::function<bool()> saveFirst) { saveFirst_ = std::move(saveFirst); }
+    // Told when a query by example has dropped loans from the table.
+    void SetQueryDropped(std::function<void()> queryDropped) {
+        queryDropped_ = std::move(queryDropped);
+    }
 
     // Marks the three result cells of repayment time 1..5 as the chosen row (opening commands).
     void HighlightRepaymentTime(int index);
@@ -96,6 +100,7 @@ class frmLoanDetails : public QDialog {
     loan::LoanGrid& gridQuery_;
     std::function<void()> makeUntitled_;
     std::function<bool()> saveFirst_;
+    std::function<void()> queryDropped_;
 
     std::array<QLineEdit*, kFields> txtLoanRec_{};
     std::array<ClickLabel*, kFields> lblLoanRec_{};

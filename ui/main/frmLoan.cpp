@@ -3,7 +3,9 @@
 #include "GridModel.h"
 #include "LoanGridView.h"
 #include "LoanPrintout.h"
+#include "NativeFileName.h"
 #include "PictureBox.h"
+#include "loan/BackupStore.h"
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
 #include "ui/details/frmLoanDetails.h"
@@ -84,7 +86,16 @@ bool HasLoanExtension(const QString& path) {
 }
 
 std::string NativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return NativeFileName::EncodeToStd(path);
+}
+
+QString FromNative(const std::string& text) {
+    return NativeFileName::Decode(QByteArray::fromStdString(text));
+}
+
+// "1 loan", "3 loans".
+QString Loans(int n) {
+    return n == 1 ? QStringLiteral("1 loan") : QStringLiteral("%1 loans").arg(n);
 }
 
 QString FromUtf8(std::string_view text) {
@@ -242,6 +253,8 @@ void frmLoan::SetCaption() {
 void frmLoan::MakeUntitled() {
     dlgOpen.FileName.clear();
     SetCaption();
+    fileIdentity_.reset();
+    queryDropped_ = false;
 }
 
 // ---- Start-up, size and closing
@@ -401,7 +414,7 @@ bool frmLoan::PrepareSave(QString& target) {
     if (!chosen) return false;
     // The first save of an untitled table must not replace a file unasked: the same question
     // as Save As.
-    if (QFileInfo::exists(*chosen) &&
+    if (NativeFileName::Exists(*chosen) &&
         Ask(this, kReplaceExisting, kOverWrite) != Interaction::Answer::Yes)
         return false;
     target = *chosen;
@@ -409,6 +422,8 @@ bool frmLoan::PrepareSave(QString& target) {
 }
 
 bool frmLoan::WriteLoanFile(const QString& target) {
+    if (!ConfirmSaveOver(target)) return false;
+    const bool existed = NativeFileName::Exists(target);
     loan::WriteResult result;
     {
         BusyPointer::Scope busy;
@@ -416,21 +431,74 @@ bool frmLoan::WriteLoanFile(const QString& target) {
         result = loan::LoanFileWriter::WriteFile(NativePath(target), Table.Grid);
     }
     if (!result.ok) {
-        // The writer replaces the file only once the whole table is on disk (short of a folder
-        // that forces an in-place write), so the old file is normally intact; either way the
-        // loans stay marked unsaved.
-        Interaction::Current().Message(
-            this,
-            QStringLiteral("The loans could not be saved to %1.\n\n%2")
-                .arg(target, QString::fromLocal8Bit(result.error.c_str())),
-            QString(), Interaction::Buttons::OK, Interaction::Icon::Critical);
+        // Either way the loans stay marked unsaved; the box says what became of the file.
+        QString text = QStringLiteral("The loans could not be saved to %1.\n\n%2")
+                           .arg(target, FromNative(result.error));
+        if (existed && result.fileUnchanged)
+            text += QStringLiteral("\n\nThe file is as it was before.");
+        if (!result.backup.empty()) backupsReported_.insert(FromNative(result.backup));
+        Interaction::Current().Message(this, text, QString(), Interaction::Buttons::OK,
+                                       Interaction::Icon::Critical);
+        ReportBackups(target);
         return false;
     }
     if (dlgOpen.FileName != target) {
         dlgOpen.FileName = target;
         SetCaption();
     }
+    RememberFile(result.written);
+    ReportBackups(target);
     return true;
+}
+
+bool frmLoan::ConfirmSaveOver(const QString& target) {
+    if (dlgOpen.FileName.isEmpty() || target != dlgOpen.FileName) return true;
+    if (queryDropped_) {
+        const int shown = Table.LoanCount();
+        const QString found =
+            shown == 0
+                ? QStringLiteral("the query found none, so the table is empty. Replace the file "
+                                 "with the empty table?")
+                : QStringLiteral("the table shows the %1 found by the query. Replace the file "
+                                 "with %2 %3?")
+                      .arg(shown)
+                      .arg(shown == 1 ? QStringLiteral("this") : QStringLiteral("these"))
+                      .arg(Loans(shown));
+        if (Ask(this,
+                QStringLiteral("The loan file %1 holds %2; %3").arg(target, Loans(fileLoans_), found),
+                QStringLiteral("Save File?")) != Interaction::Answer::Yes)
+            return false;
+    }
+    const auto now = loan::FileIdentity::Of(NativePath(target));
+    // A file deleted meanwhile loses nothing by being written again.
+    if (fileIdentity_ && now && *now != *fileIdentity_ &&
+        Ask(this,
+            QStringLiteral("The loan file %1 has been changed by another program since it was "
+                           "opened. Replace it with this table?")
+                .arg(target),
+            QStringLiteral("Loan File Changed")) != Interaction::Answer::Yes)
+        return false;
+    return true;
+}
+
+void frmLoan::RememberFile(const std::optional<loan::FileIdentity>& identity) {
+    fileIdentity_ = identity;
+    fileLoans_ = Table.LoanCount();
+    queryDropped_ = false;
+}
+
+void frmLoan::ReportBackups(const QString& path) {
+    for (const std::string& copy : loan::BackupStore::ForUser().Leftovers(NativePath(path))) {
+        const QString name = FromNative(copy);
+        if (!backupsReported_.insert(name).second) continue;
+        Interaction::Current().Message(
+            this,
+            QStringLiteral("A copy of the loan file %1, as it was before a save that did not "
+                           "finish, is kept at %2.\n\nOpen it with File > Open to see its loans, "
+                           "and delete it once you no longer need it.")
+                .arg(path, name),
+            QString(), Interaction::Buttons::OK, Interaction::Icon::Information);
+    }
 }
 
 void frmLoan::FileNewCommand() {
@@ -438,6 +506,8 @@ void frmLoan::FileNewCommand() {
     BusyPointer::Scope busy;
     dlgOpen.FileName.clear();
     SetCaption();
+    fileIdentity_.reset();
+    queryDropped_ = false;
     {
         loan::LoanGrid::Batch reset(Table.Grid, loan::LoanGrid::Batch::Kind::Reset);
         Table.Clear();
@@ -453,7 +523,9 @@ void frmLoan::FileOpenCommand() {
 }
 
 void frmLoan::OpenLoanFile(const QString& path) {
-    if (!HasLoanExtension(path) || !QFileInfo::exists(path)) {
+    // Any name the file system holds, but not a folder.
+    if (!HasLoanExtension(path) || !NativeFileName::Exists(path) ||
+        NativeFileName::IsDirectory(path)) {
         Ask(this, kNotLoanFile, kLoanFileOnly);
         return;
     }
@@ -467,14 +539,31 @@ void frmLoan::OpenLoanFile(const QString& path) {
         // name and the caption all still belong together.
         Interaction::Current().Message(this,
                                        QStringLiteral("The loan file %1 could not be opened.\n\n%2")
-                                           .arg(path, QString::fromLocal8Bit(result.error.c_str())),
+                                           .arg(path, FromNative(result.error)),
                                        QString(), Interaction::Buttons::OK,
                                        Interaction::Icon::Critical);
+        ReportBackups(path);
         return;
     }
     dlgOpen.FileName = path;
     SetCaption();
     Table.FileChanged = false;
+    RememberFile(result.identity);
+    if (result.droppedTailBytes > 0) {
+        const QString text =
+            result.droppedTailBytes == 1
+                ? QStringLiteral("The loan file %1 ends with 1 byte that is not a whole loan. It "
+                                 "is not shown, and it will be dropped if the file is saved.")
+                      .arg(path)
+                : QStringLiteral("The loan file %1 ends with %2 bytes that are not a whole loan. "
+                                 "They are not shown, and they will be dropped if the file is "
+                                 "saved.")
+                      .arg(path)
+                      .arg(result.droppedTailBytes);
+        Interaction::Current().Message(this, text, QString(), Interaction::Buttons::OK,
+                                       Interaction::Icon::Information);
+    }
+    ReportBackups(path);
 }
 
 void frmLoan::FileSaveCommand() {
@@ -491,7 +580,7 @@ void frmLoan::FileSaveAsCommand() {
         Ask(this, kNotLoanFile, kLoanFileOnly);
         return;
     }
-    if (QFileInfo::exists(path) &&
+    if (NativeFileName::Exists(path) &&
         Ask(this, kReplaceExisting, kOverWrite) != Interaction::Answer::Yes)
         return;
     if (!WriteLoanFile(path)) return;
@@ -514,6 +603,9 @@ frmLoanDetails& frmLoan::LoanDetails() {
     if (!details_) {
         details_ = std::make_unique<frmLoanDetails>(
             Table, GridQuery, [this] { MakeUntitled(); }, this);
+        // Loans a query by example hides stay in the file; a plain Save must not drop them
+        // unasked.
+        details_->SetQueryDropped([this] { queryDropped_ = !dlgOpen.FileName.isEmpty(); });
         // The table a query starts from is then the file's: a filtered table is not "changed".
         details_->SetSaveFirst([this] {
             bool saved = false;

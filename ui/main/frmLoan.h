@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileDialogComponent.h"
+#include "loan/FileIdentity.h"
 #include "loan/LoanGrid.h"
 #include "loan/LoanTable.h"
 #include "ui/dialogs/PrintSettings.h"
@@ -8,6 +9,8 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
+#include <set>
 #include <vector>
 
 class GridModel;
@@ -105,6 +108,13 @@ class frmLoan : public QMainWindow {
     // Writes the table to target; only a successful write makes target the current file.
     // A failure is shown to the user and returns false.
     bool WriteLoanFile(const QString& target);
+    // Before a save over the table's own file: asks when the save would drop loans a query by
+    // example hid, or replace what another program wrote since. False when the user said No.
+    bool ConfirmSaveOver(const QString& target);
+    // Remembers the file as this window last read or wrote it.
+    void RememberFile(const std::optional<loan::FileIdentity>& identity);
+    // Tells where copies kept from earlier saves of path that did not finish are, once a run.
+    void ReportBackups(const QString& path);
     void NewLoan();
     void FilePrintCommand();
     void Search();
@@ -121,4 +131,12 @@ class frmLoan : public QMainWindow {
     std::vector<QAction*> gridItems_;
     std::vector<QAction*> helpItems_;
     bool exiting_ = false;
+
+    // The table's file as last read or written here, to notice another writer.
+    std::optional<loan::FileIdentity> fileIdentity_;
+    // How many loans the file held then, and whether a query by example has since dropped some
+    // of them from the table.
+    int fileLoans_ = 0;
+    bool queryDropped_ = false;
+    std::set<QString> backupsReported_;
 };

@@ -1,17 +1,21 @@
 // File > New, Open, Save, Save As, Exit and closing the main window, through the real window:
 // menu shortcuts as key presses, every dialog and message box scripted.
 #include "ScriptedInteraction.h"
+#include "loan/BackupStore.h"
+#include "loan/LoanFileWriter.h"
 #include "loan/LoanTable.h"
 #include "ui/details/frmLoanDetails.h"
 #include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
 #include "ui/main/LoanGridView.h"
+#include "ui/main/NativeFileName.h"
 #include "ui/main/frmLoan.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,8 +25,12 @@
 #include <QtTest>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using Answer = Interaction::Answer;
@@ -92,6 +100,7 @@ class FileCommandsTest : public QObject {
     std::unique_ptr<ScriptedInteraction> ui;
     std::unique_ptr<frmLoan> w;
     std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QTemporaryDir> cache;
 
     QString Path(const QString& name) const { return dir->filePath(name); }
 
@@ -146,7 +155,8 @@ class FileCommandsTest : public QObject {
     struct DiskFull {
         rlimit old{};
         explicit DiskFull(rlim_t bytes) {
-            std::signal(SIGXFSZ, SIG_IGN);
+            // Left at its default: the save itself keeps the signal from ending the program.
+            std::signal(SIGXFSZ, SIG_DFL);
             getrlimit(RLIMIT_FSIZE, &old);
             rlimit small = old;
             small.rlim_cur = bytes;
@@ -156,11 +166,17 @@ class FileCommandsTest : public QObject {
     };
 
   private slots:
-    void init() { dir = std::make_unique<QTemporaryDir>(); }
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        // Backup copies go to a cache of the test's own.
+        cache = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CACHE_HOME", cache->path().toUtf8());
+    }
     void cleanup() {
         w.reset();
         ui.reset();
         dir.reset();
+        cache.reset();
     }
 
     // ---- New
@@ -326,6 +342,7 @@ class FileCommandsTest : public QObject {
         QTest::newRow("other extension, No") << "loans.txt" << true << int(Answer::No);
         QTest::newRow("missing, Yes") << "missing.loa" << false << int(Answer::Yes);
         QTest::newRow("missing, No") << "missing.loa" << false << int(Answer::No);
+        QTest::newRow("a folder") << "folder.loa" << false << int(Answer::Yes);
     }
     void openRefusesOtherFiles() {
         QFETCH(QString, name);
@@ -334,6 +351,7 @@ class FileCommandsTest : public QObject {
         StartWithFile(Path("a.loa"), {"HOME"});
         AddLoan("CAR");
         if (create) WriteBytes(Path(name), FileOf({"OTHER"}));
+        if (name == "folder.loa") QVERIFY(QDir().mkdir(Path(name)));
         ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No)
             .ExpectFile(FileMode::Open, Path(name))
             .ExpectMessage(kNotLoanFile, "Loan File Only", Buttons::YesNo, Icon::Question,
@@ -375,31 +393,47 @@ class FileCommandsTest : public QObject {
         QCOMPARE(ui->fileRequests.size(), 1);
     }
 
-    // A file that cannot be read leaves the table, its name and the caption as they were.
-    void openFailureKeepsEverything_data() {
+    // Whatever the path holds, Open answers at once, names the trouble and leaves the table,
+    // its name and the caption as they were.
+    void openRefusesWhatIsNotALoanFile_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("directory") << "directory";
-        QTest::newRow("read error") << "read error";
+        QTest::addColumn<QString>("says");
+        QTest::newRow("named pipe") << "pipe" << "is a named pipe, not a loan file";
+        QTest::newRow("link to /dev/zero") << "zero" << "is a device, not a loan file";
+        QTest::newRow("random bytes") << "junk" << "is not a loan file: record 1 is damaged";
+        QTest::newRow("CR became CR LF") << "crlf" << "is not a loan file: record 2 is damaged";
+        QTest::newRow("read error") << "mem" << "Input/output error";
     }
-    void openFailureKeepsEverything() {
+    void openRefusesWhatIsNotALoanFile() {
         QFETCH(QString, kind);
+        QFETCH(QString, says);
         StartWithFile(Path("a.loa"), {"HOME"});
         AddLoan("CAR");
         const QString bad = Path("bad.loa");
-        if (kind == "directory") {
-            QVERIFY(QDir().mkdir(bad));
+        if (kind == "pipe") {
+            QCOMPARE(mkfifo(QFile::encodeName(bad).constData(), 0600), 0);
+        } else if (kind == "zero") {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), bad));
+        } else if (kind == "junk") {
+            QByteArray junk(3000, '\0');
+            for (qsizetype i = 0; i < junk.size(); ++i)
+                junk[i] = static_cast<char>(i * 37 % 251 + 1);
+            WriteBytes(bad, junk);
+        } else if (kind == "crlf") {
+            WriteBytes(bad, FileOf({"HOME", "CAR"}).replace("\r", "\r\n"));
         } else {
             // Reading the start of one's own memory fails with an I/O error, also for root.
             QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), bad));
         }
         ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No)
             .ExpectFile(FileMode::Open, bad);
+        alarm(30); // a hang ends this test program instead of stalling the run
         Ctrl(Qt::Key_O);
+        alarm(0);
         QCOMPARE(ui->messagesShown.size(), 2);
         const QString shown = ui->messagesShown.last();
         QVERIFY2(shown.startsWith(kAppTitle + "|") && shown.contains(bad), qPrintable(shown));
-        QVERIFY2(shown.contains(kind == "directory" ? "Is a directory" : "Input/output error"),
-                 qPrintable(shown));
+        QVERIFY2(shown.contains(says), qPrintable(shown));
         ui->Clear();
         Check(Titled(Path("a.loa")), Path("a.loa"), true);
         QCOMPARE(Codes(*w), QStringList({"HOME", "CAR", ""}));
@@ -408,15 +442,195 @@ class FileCommandsTest : public QObject {
     void openFailureShowsACriticalBox() {
         Start();
         const QString bad = Path("bad.loa");
-        QVERIFY(QDir().mkdir(bad));
+        WriteBytes(bad, FileOf({"HOME", "CAR", "BOAT"}).replace(3 * 114 - 1, 1, "x"));
         ui->ExpectFile(FileMode::Open, bad)
-            .ExpectMessage(
-                QStringLiteral("The loan file %1 could not be opened.\n\nCannot read \"%1\": "
-                               "Is a directory")
-                    .arg(bad),
-                QString(), Buttons::OK, Icon::Critical);
+            .ExpectMessage(QStringLiteral("The loan file %1 could not be opened.\n\n\"%1\" is not a "
+                                          "loan file: record 3 is damaged.")
+                               .arg(bad),
+                           QString(), Buttons::OK, Icon::Critical);
         Ctrl(Qt::Key_O);
         Check(kUntitled, QString(), false);
+    }
+
+    // Bytes after the last whole loan are not shown; the user is told they will not be kept.
+    void openTellsOfAPartialLastRecord_data() {
+        QTest::addColumn<int>("tail");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("1 byte") << 1 << "ends with 1 byte that is not a whole loan. It is not shown";
+        QTest::newRow("40 bytes") << 40 << "ends with 40 bytes that are not a whole loan. They";
+    }
+    void openTellsOfAPartialLastRecord() {
+        QFETCH(int, tail);
+        QFETCH(QString, says);
+        Start();
+        WriteBytes(Path("a.loa"), FileOf({"HOME"}) + QByteArray(tail, 'x'));
+        ui->ExpectFile(FileMode::Open, Path("a.loa"));
+        Ctrl(Qt::Key_O);
+        QCOMPARE(ui->messagesShown.size(), 1);
+        QVERIFY2(ui->messagesShown.first().contains(says), qPrintable(ui->messagesShown.first()));
+        QVERIFY(ui->messagesShown.first().contains("will be dropped if the file is saved"));
+        ui->Clear();
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        QCOMPARE(Codes(*w), QStringList({"HOME", ""}));
+    }
+
+    // A name that is not UTF-8, as a file manager or shell passes it, opens and saves under
+    // its own bytes.
+    void aNameThatIsNotUtf8OpensAndSaves() {
+        Start();
+        const QByteArray native = QFile::encodeName(dir->path()) + "/caf\xe9.loa";
+        {
+            const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            QVERIFY(fd >= 0);
+            const QByteArray bytes = FileOf({"HOME"});
+            QCOMPARE(::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())),
+                     bytes.size());
+            ::close(fd);
+        }
+        const QString name = NativeFileName::Decode(native);
+        QCOMPARE(NativeFileName::Encode(name), native);
+        ui->ExpectFile(FileMode::Open, name);
+        Ctrl(Qt::Key_O);
+        Check(Titled(name), name, false);
+        QCOMPARE(Codes(*w), QStringList({"HOME", ""}));
+        AddLoan("CAR");
+        Ctrl(Qt::Key_S);
+        Check(Titled(name), name, false);
+        // Qt's own listing leaves such names out.
+        const auto entries = std::filesystem::directory_iterator(dir->path().toStdString());
+        QCOMPARE(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)), 1);
+        std::ifstream saved(native.constData(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(saved), {}};
+        QCOMPARE(QByteArray::fromStdString(bytes), FileOf({"HOME", "CAR"}));
+    }
+
+    // Another program (or a second window) wrote the file since it was opened: a save over it
+    // asks first, and No keeps both the file and the unsaved table.
+    void aSecondWriterIsNoticed_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << int(Answer::No);
+        QTest::newRow("Yes") << int(Answer::Yes);
+    }
+    void aSecondWriterIsNoticed() {
+        QFETCH(int, answer);
+        StartWithFile(Path("a.loa"), {"HOME"});
+        AddLoan("CAR");
+        {
+            loan::LoanTable other;
+            other.WriteLoan(1, Loan("BOAT"));
+            QVERIFY(loan::LoanFileWriter::WriteFile(NativeFileName::EncodeToStd(Path("a.loa")),
+                                                    other.Grid)
+                        .ok);
+        }
+        ui->ExpectMessage(QStringLiteral("The loan file %1 has been changed by another program "
+                                         "since it was opened. Replace it with this table?")
+                              .arg(Path("a.loa")),
+                          QStringLiteral("Loan File Changed"), Buttons::YesNo, Icon::Question,
+                          Answer(answer));
+        Ctrl(Qt::Key_S);
+        const bool yes = Answer(answer) == Answer::Yes;
+        Check(Titled(Path("a.loa")), Path("a.loa"), !yes);
+        QCOMPARE(ReadAll(Path("a.loa")), yes ? FileOf({"HOME", "CAR"}) : FileOf({"BOAT"}));
+        if (!yes) return;
+        // The window's own save is not another writer's.
+        AddLoan("VAN");
+        Ctrl(Qt::Key_S);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+    }
+
+    // A query by example hides loans that are still in the file; a plain Save asks before it
+    // drops them, naming both counts.
+    void saveAfterAQueryByExampleAsks_data() {
+        QTest::addColumn<QString>("term");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<int>("answer");
+        const QString head = QStringLiteral("The loan file %1 holds 3 loans; ");
+        QTest::newRow("one kept, No")
+            << "1" << head + "the table shows the 1 found by the query. Replace the file with "
+                             "this 1 loan?"
+            << int(Answer::No);
+        QTest::newRow("two kept, Yes")
+            << "5" << head + "the table shows the 2 found by the query. Replace the file with "
+                             "these 2 loans?"
+            << int(Answer::Yes);
+        QTest::newRow("none kept, Yes")
+            << "9" << head + "the query found none, so the table is empty. Replace the file "
+                             "with the empty table?"
+            << int(Answer::Yes);
+    }
+    void saveAfterAQueryByExampleAsks() {
+        QFETCH(QString, term);
+        QFETCH(QString, question);
+        QFETCH(int, answer);
+        StartWithFile(Path("a.loa"), {"HOME", "CAR", "BOAT"});
+        w->Table.Grid.SetTextAt(1, loan::ColTerm, "15");
+        w->Table.Grid.SetTextAt(2, loan::ColTerm, "25");
+        w->Table.Grid.SetTextAt(3, loan::ColTerm, "30");
+        ui->ExpectDialog([term](QDialog& dialog) {
+            auto& details = static_cast<frmLoanDetails&>(dialog);
+            details.OptYes()->setAutoExclusive(false);
+            details.OptYes()->setChecked(false);
+            for (int i = 0; i < 8; ++i)
+                details.txtLoanRec(i)->clear();
+            details.txtLoanRec(1)->setFocus();
+            QTest::keyClicks(details.txtLoanRec(1), term);
+            QTest::mouseClick(details.cmdQuery(), Qt::LeftButton);
+        });
+        Ctrl(Qt::Key_N);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        QApplication::setActiveWindow(w.get());
+        const QByteArray before = ReadAll(Path("a.loa"));
+        const QStringList kept = Codes(*w);
+
+        ui->ExpectMessage(question.arg(Path("a.loa")), "Save File?", Buttons::YesNo,
+                          Icon::Question, Answer(answer));
+        Ctrl(Qt::Key_S);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        QCOMPARE(Codes(*w), kept);
+        if (Answer(answer) == Answer::No) {
+            QCOMPARE(ReadAll(Path("a.loa")), before);
+            return;
+        }
+        QCOMPARE(ReadAll(Path("a.loa")).size(), kept.size() * 114);
+        // Asked once: the file now holds the table.
+        Ctrl(Qt::Key_S);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+    }
+
+    // A copy left by a rewrite in place that did not finish is pointed out when the file is
+    // opened, once a run.
+    void aLeftoverBackupCopyIsPointedOut() {
+        Start();
+        WriteBytes(Path("a.loa"), FileOf({"HOME"}));
+        std::string why;
+        const std::string copy = loan::BackupStore::ForUser().Save(
+            loan::FileSystem::Real(), NativeFileName::EncodeToStd(Path("a.loa")),
+            FileOf({"OLD"}).toStdString(), why);
+        QVERIFY2(!copy.empty(), why.c_str());
+        ui->ExpectFile(FileMode::Open, Path("a.loa"));
+        Ctrl(Qt::Key_O);
+        QCOMPARE(ui->messagesShown.size(), 1);
+        QVERIFY2(ui->messagesShown.first().contains(
+                     QStringLiteral("is kept at %1.").arg(QString::fromStdString(copy))),
+                 qPrintable(ui->messagesShown.first()));
+        ui->Clear();
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+        ui->ExpectFile(FileMode::Open, Path("a.loa"));
+        Ctrl(Qt::Key_O);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+    }
+
+    // Saving through a link that points nowhere yet writes the file it names.
+    void saveThroughADanglingLinkWritesItsTarget() {
+        Start();
+        AddLoan("HOME");
+        QVERIFY(QDir().mkdir(Path("real")));
+        QVERIFY(QFile::link(Path("real/loans.loa"), Path("link.loa")));
+        ui->ExpectFile(FileMode::Save, Path("link.loa"));
+        Ctrl(Qt::Key_A);
+        Check(Titled(Path("link.loa")), Path("link.loa"), false);
+        QVERIFY(QFileInfo(Path("link.loa")).isSymLink());
+        QCOMPARE(ReadAll(Path("real/loans.loa")), FileOf({"HOME"}));
     }
 
     // ---- Save

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "FileSystem.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace loan {
+
+// What a replacement must carry over from the file it replaces: owner, group, permissions and
+// every extended attribute, POSIX ACLs included.
+class FileMetadata {
+  public:
+    enum class Outcome {
+        Kept,       // the new file carries it all
+        CannotKeep, // the system will not let this user give it to a new file
+        Failed,     // the system failed (errno says why)
+    };
+
+    // Reads the metadata of the regular file at path, whose stat the caller has. Failed when
+    // the attributes cannot be listed or read.
+    static Outcome Read(FileSystem& fs, const std::string& path, const struct stat& info,
+                        FileMetadata& metadata);
+
+    // Gives it to the open new file fd (made by this process): owner and group where they
+    // differ, then the attributes; the permissions come last, as a change of owner clears the
+    // set-id bits. errno tells a Failed outcome's reason.
+    Outcome ApplyOwnerAndAttributes(FileSystem& fs, int fd, const struct stat& fresh) const;
+    // The permission bits; any failure fails the save.
+    bool ApplyMode(FileSystem& fs, int fd) const;
+
+  private:
+    uid_t owner_ = 0;
+    gid_t group_ = 0;
+    mode_t mode_ = 0;
+    std::vector<std::pair<std::string, std::string>> attributes_;
+};
+
+} // namespace loan

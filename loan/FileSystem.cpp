@@ -1,0 +1,119 @@
+#include "FileSystem.h"
+
+#include <cerrno>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace loan {
+
+int FileSystem::Open(const std::string& path, int flags, mode_t mode) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+int FileSystem::Close(int fd) {
+    return ::close(fd);
+}
+
+ssize_t FileSystem::Read(int fd, void* buffer, std::size_t size) {
+    return ::read(fd, buffer, size);
+}
+
+ssize_t FileSystem::PRead(int fd, void* buffer, std::size_t size, off_t offset) {
+    return ::pread(fd, buffer, size, offset);
+}
+
+ssize_t FileSystem::Write(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, size);
+}
+
+ssize_t FileSystem::PWrite(int fd, const void* data, std::size_t size, off_t offset) {
+    return ::pwrite(fd, data, size, offset);
+}
+
+int FileSystem::Fsync(int fd) {
+    return ::fsync(fd);
+}
+
+int FileSystem::Fallocate(int fd, off_t length) {
+    const int error = ::posix_fallocate(fd, 0, length);
+    if (error == 0) return 0;
+    errno = error;
+    return -1;
+}
+
+int FileSystem::Ftruncate(int fd, off_t length) {
+    return ::ftruncate(fd, length);
+}
+
+int FileSystem::Fstat(int fd, struct stat* info) {
+    return ::fstat(fd, info);
+}
+
+int FileSystem::Stat(const std::string& path, struct stat* info) {
+    return ::stat(path.c_str(), info);
+}
+
+int FileSystem::Lstat(const std::string& path, struct stat* info) {
+    return ::lstat(path.c_str(), info);
+}
+
+int FileSystem::Fchmod(int fd, mode_t mode) {
+    return ::fchmod(fd, mode);
+}
+
+int FileSystem::Fchown(int fd, uid_t owner, gid_t group) {
+    return ::fchown(fd, owner, group);
+}
+
+ssize_t FileSystem::ListXattr(const std::string& path, char* names, std::size_t size) {
+    return ::listxattr(path.c_str(), names, size);
+}
+
+ssize_t FileSystem::GetXattr(const std::string& path, const char* name, void* value,
+                             std::size_t size) {
+    return ::getxattr(path.c_str(), name, value, size);
+}
+
+int FileSystem::FsetXattr(int fd, const char* name, const void* value, std::size_t size) {
+    return ::fsetxattr(fd, name, value, size, 0);
+}
+
+int FileSystem::Rename(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str());
+}
+
+int FileSystem::LinkOpenFile(int fd, const std::string& path) {
+    // Linking by descriptor itself needs a privilege; the descriptor's /proc entry does not.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
+}
+
+int FileSystem::Unlink(const std::string& path) {
+    return ::unlink(path.c_str());
+}
+
+ssize_t FileSystem::ReadLink(const std::string& path, char* buffer, std::size_t size) {
+    return ::readlink(path.c_str(), buffer, size);
+}
+
+int FileSystem::Mkdir(const std::string& path, mode_t mode) {
+    return ::mkdir(path.c_str(), mode);
+}
+
+int FileSystem::Access(const std::string& path, int mode) {
+    return ::access(path.c_str(), mode);
+}
+
+FileSystem& FileSystem::Real() {
+    static FileSystem real;
+    return real;
+}
+
+} // namespace loan

@@ -1,0 +1,135 @@
+#include "RewriteInPlace.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace loan {
+
+namespace {
+
+std::string Reason(const std::string& what, const std::string& path, int error) {
+    return what + " \"" + path + "\": " + std::strerror(error);
+}
+
+WriteResult Failed(std::string error) {
+    WriteResult result;
+    result.error = std::move(error);
+    result.inPlace = true;
+    return result;
+}
+
+bool WriteAllAt(FileSystem& fs, int fd, std::string_view bytes) {
+    off_t at = 0;
+    while (!bytes.empty()) {
+        const ssize_t done = fs.PWrite(fd, bytes.data(), bytes.size(), at);
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
+        at += done;
+    }
+    return true;
+}
+
+bool ReadAll(FileSystem& fs, int fd, std::string& bytes) {
+    bytes.clear();
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        const ssize_t n = fs.PRead(fd, buffer, sizeof buffer, at);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        at += n;
+    }
+}
+
+// Writes bytes over the file from its start and cuts it to their length, on disk.
+bool Overwrite(FileSystem& fs, int fd, std::string_view bytes) {
+    return WriteAllAt(fs, fd, bytes) && fs.Ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+           fs.Fsync(fd) == 0;
+}
+
+// Puts the old bytes back after a failure; fd may be closed already (-1).
+bool PutBack(FileSystem& fs, int fd, const std::string& target, std::string_view old) {
+    if (fd >= 0) return Overwrite(fs, fd, old);
+    const int again = fs.Open(target, O_RDWR | O_NONBLOCK);
+    if (again < 0) return false;
+    const bool restored = Overwrite(fs, again, old);
+    return fs.Close(again) == 0 && restored;
+}
+
+} // namespace
+
+WriteResult RewriteInPlace::Run(FileSystem& fs, const BackupStore& backups,
+                                const std::string& target, std::string_view bytes) {
+    int fd = fs.Open(target, O_RDWR | O_NONBLOCK);
+    if (fd < 0) return Failed(Reason("Cannot write", target, errno));
+    struct stat info {};
+    std::string old;
+    if (fs.Fstat(fd, &info) != 0 || !ReadAll(fs, fd, old)) {
+        const int error = errno;
+        fs.Close(fd);
+        return Failed(Reason("Cannot read", target, error));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        fs.Close(fd);
+        return Failed("\"" + target + "\" is not a regular file.");
+    }
+
+    std::string why;
+    const std::string backup = backups.Save(fs, target, old, why);
+    if (backup.empty()) {
+        fs.Close(fd);
+        return Failed("This file must be rewritten where it stands, and no copy of it could be "
+                      "kept first (" + why + "), so it was left as it was. Use Save As to save "
+                      "the loans to another file.");
+    }
+
+    // Reserving the space first turns a full disk into a failure before anything changes.
+    const auto length = static_cast<off_t>(bytes.size());
+    bool done = length <= info.st_size || fs.Fallocate(fd, length) == 0;
+    done = done && Overwrite(fs, fd, bytes);
+    struct stat after {};
+    done = done && fs.Fstat(fd, &after) == 0;
+    int error = errno;
+    bool restored = false;
+    if (!done) restored = PutBack(fs, fd, target, old);
+    // Some file systems report write errors only when the file is closed.
+    if (fs.Close(fd) != 0) {
+        if (done) {
+            done = false;
+            error = errno;
+            restored = PutBack(fs, -1, target, old);
+        } else {
+            restored = false;
+        }
+    }
+
+    if (done) {
+        backups.Remove(fs, backup);
+        WriteResult result;
+        result.ok = true;
+        result.inPlace = true;
+        result.written = FileIdentity::From(after);
+        return result;
+    }
+    WriteResult result = Failed(Reason("Cannot write", target, error));
+    if (restored) {
+        backups.Remove(fs, backup);
+        return result;
+    }
+    result.fileUnchanged = false;
+    result.backup = backup;
+    result.error += "\n\nThe file could not be put back as it was. A copy of it as it was is "
+                    "kept at \"" + backup + "\".";
+    return result;
+}
+
+} // namespace loan

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "FileSystem.h"
+
+#include <string>
+
+namespace loan {
+
+// The new content of a file, written beside it before it replaces the file. Where the file
+// system allows it the file has no name until just before the replace (O_TMPFILE), so a crash
+// leaves nothing behind; otherwise it is named "<name>.tmp-<process>-<n>", and the stale ones
+// of processes that no longer run are removed by the next save.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(FileSystem& fs) : fs_(fs) {}
+    ~TemporaryFile() { Discard(); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Creates the file for writing in the folder of target, with the permissions a new file
+    // there would get. 0, or the errno.
+    int Create(const std::string& target);
+    int Fd() const { return fd_; }
+    bool Named() const { return !path_.empty(); }
+
+    // Names the file if it has no name yet and closes it, reporting a failed close: some file
+    // systems report write errors only there. 0, or the errno.
+    int Close();
+    // After Close(), puts the written file in target's place in one step. 0, or the errno; the
+    // target is untouched on failure.
+    int ReplaceInto(const std::string& target);
+    // Closes and removes the file; errno is kept.
+    void Discard();
+
+    // Removes named temporaries of target left by processes that no longer run.
+    static void RemoveStale(FileSystem& fs, const std::string& target);
+
+  private:
+    int CreateNamed();
+    static std::string Stem(const std::string& target);
+
+    FileSystem& fs_;
+    std::string target_;
+    std::string path_; // empty while the file has no name
+    int fd_ = -1;
+};
+
+} // namespace loan
