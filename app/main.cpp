@@ -27,5 +27,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("example.dravenholt.Loan"));
     frmLoan window;
     window.show();
+    // Opened once the event loop runs, so the window is up behind any message the file brings.
+    if (!file.isEmpty())
+        QMetaObject::invokeMethod(
+            &window, [&window, file] { window.OpenLoanFile(file); }, Qt::QueuedConnection);
     return app.exec();
 }

@@ -2,10 +2,15 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 
 namespace {
+
+// The name the program is installed under; the help shows it rather than the path it was
+// started by.
+constexpr auto kProgram = "dravenholt-loan";
 
 void Print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
@@ -13,18 +18,27 @@ void Print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
+QString HelpText(const QCommandLineParser& parser, const QStringList& arguments) {
+    QString text = parser.helpText();
+    const QString started = QStringLiteral("Usage: ") + arguments.value(0);
+    if (text.startsWith(started))
+        text.replace(0, started.size(), QStringLiteral("Usage: ") + QLatin1String(kProgram));
+    return text;
+}
+
 } // namespace
 
 CommandLine::CommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Loan repayment calculator: weekly to quarterly instalments of a loan "
+        QStringLiteral("Loan repayment calculator: weekly to quarterly instalments of a loan\n"
                        "split into a variable-rate and a fixed-rate part."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("A loan file (.loa) to open."),
-                                 QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("A loan file (.loa) to open once the window is up, as File > Open does."),
+        QStringLiteral("[FILE]"));
 
     finished_ = true;
     if (!parser.parse(arguments)) {
@@ -33,7 +47,7 @@ CommandLine::CommandLine(const QStringList& arguments) {
         return;
     }
     if (parser.isSet(help)) {
-        Print(stdout, parser.helpText());
+        Print(stdout, HelpText(parser, arguments));
         return;
     }
     if (parser.isSet(version)) {
@@ -48,5 +62,8 @@ CommandLine::CommandLine(const QStringList& arguments) {
         return;
     }
     finished_ = false;
-    if (!positional.isEmpty()) file_ = positional.first();
+    // The caption and later saves use the full path, as after File > Open; the working folder
+    // of whoever started the program means nothing to either.
+    if (!positional.isEmpty() && !positional.first().isEmpty())
+        file_ = QFileInfo(positional.first()).absoluteFilePath();
 }

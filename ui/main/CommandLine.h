@@ -17,7 +17,7 @@ class CommandLine {
     bool Finished() const { return finished_; }
     int ExitCode() const { return exitCode_; }
 
-    // The loan file to open once the window is up; empty for none.
+    // The loan file to open once the window is up, as a full path; empty for none.
     const QString& File() const { return file_; }
 
   private:
