@@ -1,14 +1,30 @@
 #include "PictureBox.h"
 
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
 PictureBox::PictureBox(const QPixmap& picture, bool border, QWidget* parent)
-    : QWidget(parent), picture_(picture), border_(border) {
+    : QWidget(parent), picture_(picture), drawings_(picture), border_(border) {
     // In the tab order like the other controls, but a click does not take the focus.
     setFocusPolicy(Qt::TabFocus);
+}
+
+PictureBox::PictureBox(const QString& fileName, bool border, QWidget* parent)
+    : PictureBox(QPixmap(fileName), border, parent) {
+    // Added whatever the screens' ratio is now: the window may later move to a denser screen.
+    const QFileInfo file(fileName);
+    const QString dense =
+        QStringLiteral("%1/%2@2x.%3").arg(file.path(), file.completeBaseName(), file.suffix());
+    // Read from NAME@2x, the image carries its ratio of 2.
+    if (QFileInfo::exists(dense)) drawings_.addPixmap(QPixmap(dense));
+}
+
+QPixmap PictureBox::PictureFor(qreal devicePixelRatio) const {
+    // The drawing made for the ratio, or failing that the nearest larger one scaled down.
+    return drawings_.pixmap(picture_.deviceIndependentSize().toSize(), devicePixelRatio);
 }
 
 void PictureBox::SetPictureShown(bool shown) {
@@ -33,7 +49,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
         size.scale(inside.size(), Qt::KeepAspectRatio);
     QRect target(QPoint(), size);
     target.moveCenter(inside.center());
-    painter.drawPixmap(target, picture_);
+    painter.drawPixmap(target, PictureFor(devicePixelRatioF()));
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
 #include <QWidget>
 
@@ -8,8 +9,14 @@ class PictureBox final : public QWidget {
     Q_OBJECT
   public:
     PictureBox(const QPixmap& picture, bool border, QWidget* parent = nullptr);
+    // The picture in fileName together with its drawing for high-density screens beside it
+    // (NAME@2x.png for NAME.png), so that a screen gets the one drawn nearest its pixel ratio.
+    PictureBox(const QString& fileName, bool border, QWidget* parent = nullptr);
 
+    // The picture at its own size, one image pixel to a screen pixel at ratio 1.
     const QPixmap& Picture() const { return picture_; }
+    // The picture as it is drawn on a screen of this device pixel ratio.
+    QPixmap PictureFor(qreal devicePixelRatio) const;
 
     // A box whose picture is not shown lets what lies under it show through, while it keeps
     // the mouse: a raised button picture is "hidden" this way during a press, so the release
@@ -28,6 +35,7 @@ class PictureBox final : public QWidget {
 
   private:
     QPixmap picture_;
+    QIcon drawings_; // picture_ and its high-density drawings
     bool border_;
     bool shown_ = true;
 };

@@ -136,8 +136,8 @@ void frmLoan::BuildControls() {
     setCentralWidget(client);
 
     const auto picture = [client](const char* name, bool border, const QString& accessibleName) {
-        auto* box = new PictureBox(
-            QPixmap(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name))), border, client);
+        auto* box = new PictureBox(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)),
+                                   border, client);
         box->setObjectName(QStringLiteral("Pic%1").arg(QLatin1String(name)));
         box->setAccessibleName(accessibleName);
         return box;

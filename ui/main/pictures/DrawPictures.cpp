@@ -1,5 +1,6 @@
-// Draws the logo and the eight picture-button images of the main window into PNG files.
-// The PNGs are committed; run this only to change them:
+// Draws the logo and the eight picture-button images of the main window into PNG files, each at
+// its own size (NAME.png) and at twice that for high-density screens (NAME@2x.png), from the same
+// drawing, so both look alike. The PNGs are committed; run this only to change them:
 //   cmake --build <dir> --target draw_pictures && <dir>/ui/main/pictures/draw_pictures
 //   ui/main/pictures
 #include <QColor>
@@ -130,8 +131,15 @@ void SearchIcon(QPainter& p) {
 }
 
 // Raised: light from the top left. Pressed: the bevel turned inside out and the face pushed in.
-QImage Button(const IconPainter& icon, const QString& label, bool pressed) {
-    QImage image(kButtonWidth, kButtonHeight, QImage::Format_ARGB32_Premultiplied);
+// An image of width x height pixels at scale 1, painted in those units at any scale.
+QImage Canvas(int width, int height, int scale) {
+    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+QImage Button(const IconPainter& icon, const QString& label, bool pressed, int scale) {
+    QImage image = Canvas(kButtonWidth, kButtonHeight, scale);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -147,21 +155,23 @@ QImage Button(const IconPainter& icon, const QString& label, bool pressed) {
     const QColor topLeft = pressed ? dark : light, bottomRight = pressed ? light : dark;
     const QColor innerTopLeft = pressed ? shade : QColor(0xf0, 0xf3, 0xf8);
     const QColor innerBottomRight = pressed ? QColor(0xf0, 0xf3, 0xf8) : shade;
-    p.setRenderHint(QPainter::Antialiasing, false);
+    // The bevel is one pixel wide at scale 1 and fills whole pixels at any scale: rows and
+    // columns of unit squares, not lines, which would straddle pixel edges when scaled.
     const int r = kButtonWidth - 1, b = kButtonHeight - 1;
-    p.setPen(topLeft);
-    p.drawLine(0, 0, r - 1, 0);
-    p.drawLine(0, 0, 0, b - 1);
-    p.setPen(bottomRight);
-    p.drawLine(0, b, r, b);
-    p.drawLine(r, 0, r, b);
-    p.setPen(innerTopLeft);
-    p.drawLine(1, 1, r - 2, 1);
-    p.drawLine(1, 1, 1, b - 2);
-    p.setPen(innerBottomRight);
-    p.drawLine(1, b - 1, r - 1, b - 1);
-    p.drawLine(r - 1, 1, r - 1, b - 1);
-    p.setRenderHint(QPainter::Antialiasing);
+    const auto row = [&p](int left, int right, int y, const QColor& colour) {
+        p.fillRect(QRect(left, y, right - left + 1, 1), colour);
+    };
+    const auto column = [&p](int x, int top, int bottom, const QColor& colour) {
+        p.fillRect(QRect(x, top, 1, bottom - top + 1), colour);
+    };
+    row(0, r - 1, 0, topLeft);
+    column(0, 0, b - 1, topLeft);
+    row(0, r, b, bottomRight);
+    column(r, 0, b, bottomRight);
+    row(1, r - 2, 1, innerTopLeft);
+    column(1, 1, b - 2, innerTopLeft);
+    row(1, r - 1, b - 1, innerBottomRight);
+    column(r - 1, 1, b - 1, innerBottomRight);
 
     const int shift = pressed ? 1 : 0;
     p.save();
@@ -176,15 +186,15 @@ QImage Button(const IconPainter& icon, const QString& label, bool pressed) {
     return image;
 }
 
-QImage Logo() {
-    QImage image(241, 65, QImage::Format_ARGB32_Premultiplied);
+QImage Logo(int scale) {
+    QImage image = Canvas(241, 65, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     QLinearGradient sky(0, 0, 241, 65);
     sky.setColorAt(0, QColor(0x12, 0x26, 0x4d));
     sky.setColorAt(1, QColor(0x2b, 0x5c, 0x9e));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRect(0, 0, 241, 65), sky);
 
     // Emblem: a gold ring around a "D".
     QRadialGradient gold(QPointF(24, 24), 26);
@@ -213,8 +223,10 @@ QImage Logo() {
     return image;
 }
 
-bool Save(const QImage& image, const QDir& dir, const char* name) {
-    const QString path = dir.filePath(QString::fromLatin1(name));
+// name without ".png"; scale 2 adds "@2x".
+bool Save(const QImage& image, const QDir& dir, const char* name, int scale) {
+    const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+    const QString path = dir.filePath(QLatin1String(name) + suffix + QStringLiteral(".png"));
     if (image.save(path, "PNG")) return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
@@ -233,15 +245,20 @@ int main(int argc, char* argv[]) {
         QString label;
     };
     const Picture pictures[] = {
-        {"NewUp.png", "NewDown.png", NewIcon, QStringLiteral("New")},
-        {"EditUp.png", "EditDown.png", EditIcon, QStringLiteral("Edit")},
-        {"DeleteUp.png", "DeleteDown.png", DeleteIcon, QStringLiteral("Delete")},
-        {"SearchUp.png", "SearchDown.png", SearchIcon, QStringLiteral("Search")},
+        {"NewUp", "NewDown", NewIcon, QStringLiteral("New")},
+        {"EditUp", "EditDown", EditIcon, QStringLiteral("Edit")},
+        {"DeleteUp", "DeleteDown", DeleteIcon, QStringLiteral("Delete")},
+        {"SearchUp", "SearchDown", SearchIcon, QStringLiteral("Search")},
     };
-    bool ok = Save(Logo(), dir, "Dravenholt.png");
-    for (const Picture& picture : pictures) {
-        ok = Save(Button(picture.icon, picture.label, false), dir, picture.up) && ok;
-        ok = Save(Button(picture.icon, picture.label, true), dir, picture.down) && ok;
+    bool ok = true;
+    for (const int scale : {1, 2}) {
+        ok = Save(Logo(scale), dir, "Dravenholt", scale) && ok;
+        for (const Picture& picture : pictures) {
+            ok = Save(Button(picture.icon, picture.label, false, scale), dir, picture.up, scale) &&
+                 ok;
+            ok = Save(Button(picture.icon, picture.label, true, scale), dir, picture.down, scale) &&
+                 ok;
+        }
     }
     return ok ? 0 : 1;
 }
