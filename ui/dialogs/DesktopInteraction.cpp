@@ -5,11 +5,97 @@
 #include "QtPrinter.h"
 #include "QuestionBox.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLocale>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTreeView>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// How the type column names a loan file: the comment of its MIME type where the desktop knows
+// it, else that of plain text, as which the file's content is then recognised.
+QString LoanFileType() {
+    const QMimeDatabase types;
+    const QMimeType loan = types.mimeTypeForFile(QStringLiteral("a.loa"), QMimeDatabase::MatchExtension);
+    return loan.isDefault() ? types.mimeTypeForName(QStringLiteral("text/plain")).comment()
+                            : loan.comment();
+}
+
+// Widens the detail view's columns to their longest usual texts and, once the dialog is laid out
+// for showing, the dialog with them, so that no column starts cut off.
+class ColumnFitter final : public QObject {
+  public:
+    ColumnFitter(QFileDialog& dialog, QTreeView& view)
+        : QObject(&dialog), dialog_(dialog), view_(view) {
+        WidenColumns();
+        dialog.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // Sent before the window is mapped, with its layout done: no flicker, known widths.
+        if (watched == &dialog_ && event->type() == QEvent::Show) WidenDialog();
+        return false;
+    }
+
+  private:
+    void WidenColumns() {
+        QHeaderView* header = view_.header();
+        const QFontMetrics metrics(view_.font());
+        const int padding = 2 * metrics.averageCharWidth();
+        const auto text = [&metrics, padding](const QString& sample) {
+            return metrics.horizontalAdvance(sample) + padding;
+        };
+        // The file system model shows sizes and dates in the system's own formats.
+        const QLocale locale = QLocale::system();
+        const QDateTime date(QDate(2028, 12, 28), QTime(23, 58, 58));
+        // Qt's own width for names, room for some thirty characters, is left as it is.
+        const int wanted[] = {
+            0,
+            text(locale.formattedDataSize(1023 * 1024 + 1000)),
+            std::max(text(QFileDialog::tr("Folder")), text(LoanFileType())),
+            text(locale.toString(date, QLocale::ShortFormat)),
+        };
+        for (int column = 0; column < int(std::size(wanted)) && column < header->count();
+             ++column)
+            header->resizeSection(column, std::max({header->sectionSize(column), wanted[column],
+                                                    header->sectionSizeHint(column)}));
+    }
+
+    void WidenDialog() {
+        // Room for a vertical scroll bar too, which a full folder brings.
+        const int needed =
+            view_.header()->length() + view_.verticalScrollBar()->sizeHint().width();
+        const int shortfall = needed - view_.viewport()->width();
+        if (shortfall <= 0) return;
+        // Grown on both sides, so it stays centred over the window; kept on its screen.
+        QRect frame = dialog_.geometry().adjusted(-shortfall / 2, 0, shortfall - shortfall / 2, 0);
+        if (const QScreen* screen = dialog_.screen()) {
+            const QRect available = screen->availableGeometry();
+            frame.setWidth(std::min(frame.width(), available.width()));
+            if (frame.right() > available.right()) frame.moveRight(available.right());
+            if (frame.left() < available.left()) frame.moveLeft(available.left());
+        }
+        dialog_.setGeometry(frame);
+    }
+
+    QFileDialog& dialog_;
+    QTreeView& view_;
+};
+
+} // namespace
 
 Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& text,
                                                 const QString& caption, Buttons buttons,
@@ -45,6 +131,12 @@ Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& 
 
 std::optional<QString> DesktopInteraction::ChooseFile(QWidget* parent, const FileRequest& request) {
     QFileDialog dialog(parent);
+    SetUp(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void DesktopInteraction::SetUp(QFileDialog& dialog, const FileRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // The program asks its own questions about existing files.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -58,8 +150,8 @@ std::optional<QString> DesktopInteraction::ChooseFile(QWidget* parent, const Fil
         dialog.setFileMode(QFileDialog::AnyFile);
     }
     if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+        new ColumnFitter(dialog, *view);
 }
 
 std::unique_ptr<Printer> DesktopInteraction::ChoosePrinter(QWidget* parent) {

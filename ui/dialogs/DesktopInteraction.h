@@ -2,6 +2,8 @@
 
 #include "Interaction.h"
 
+class QFileDialog;
+
 // Real dialogs: QMessageBox, Qt's own (non-native) file dialog, QPrintDialog, QDialog::exec.
 class DesktopInteraction final : public Interaction {
 public:
@@ -10,4 +12,8 @@ public:
     std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) override;
     std::unique_ptr<Printer> ChoosePrinter(QWidget* parent) override;
     int Exec(QDialog& dialog) override;
+
+    // Sets dialog up for request: Qt's own dialog, the one file type, the initial name, and a
+    // width at which the name, size, type and date columns all show.
+    static void SetUp(QFileDialog& dialog, const FileRequest& request);
 };
