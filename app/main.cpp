@@ -1,3 +1,4 @@
+#include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/RunOnlySettings.h"
 #include "ui/main/CommandLine.h"
 #include "ui/main/frmLoan.h"
@@ -5,7 +6,7 @@
 #include <QApplication>
 
 static void NameTheProgram() {
-    QCoreApplication::setApplicationName(QStringLiteral("Dravenholt Loan"));
+    QCoreApplication::setApplicationName(kProgramName);
     QCoreApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("Dravenholt Information Technology"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("dravenholt.example"));

@@ -154,11 +154,19 @@ void DesktopInteraction::SetUp(QFileDialog& dialog, const FileRequest& request) 
         new ColumnFitter(dialog, *view);
 }
 
-std::unique_ptr<Printer> DesktopInteraction::ChoosePrinter(QWidget* parent) {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+std::unique_ptr<Printer> DesktopInteraction::ChoosePrinter(QWidget* parent,
+                                                          const QString& documentName) {
+    std::unique_ptr<QPrinter> printer = NewPrinter(documentName);
     QPrintDialog dialog(printer.get(), parent);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     return std::make_unique<QtPrinter>(std::move(printer));
+}
+
+std::unique_ptr<QPrinter> DesktopInteraction::NewPrinter(const QString& documentName) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // Named before the dialog, which also offers the name for a print to a file.
+    printer->setDocName(documentName);
+    return printer;
 }
 
 int DesktopInteraction::Exec(QDialog& dialog) {

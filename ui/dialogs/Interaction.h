@@ -35,7 +35,9 @@ public:
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) = 0;
     // The printer the user set up, ready to print, or nullptr when the user cancelled.
-    virtual std::unique_ptr<Printer> ChoosePrinter(QWidget* parent) = 0;
+    // documentName names the job: the title of a PDF, the name a print queue shows.
+    virtual std::unique_ptr<Printer> ChoosePrinter(QWidget* parent,
+                                                   const QString& documentName = QString()) = 0;
     // Shows one of the program's own dialogs modally; returns its result code.
     virtual int Exec(QDialog& dialog) = 0;
 

@@ -88,7 +88,7 @@ frmAbout::frmAbout(QWidget* parent)
 
     lblDescription_ = MakeLabel(this, QStringLiteral("lblDescription"),
                                 QStringLiteral("Made in Dravenholt\n"
-                                               "loans@dravenholt.example\n"
+                                               "loan@dravenholt.example\n"
                                                "PO Box 1440, Dravenholt\n"
                                                "www.dravenholt.example"));
     lblDescription_->setFont(CaptionFont());

@@ -3,12 +3,14 @@
 #include "calc/NumberText.h"
 #include "loan/LoanGrid.h"
 #include "loan/LoanTable.h"
+#include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
 #include "ui/dialogs/Interaction.h"
 #include "ui/dialogs/Printer.h"
 #include "ui/dialogs/frmPrint.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -76,6 +78,32 @@ bool PrintAllLoans(Printer& printer, loan::LoanGrid& grid, bool active) {
     return true;
 }
 
+// The print job's name: the program's, then the codes of the loans it prints, the first few of
+// a long list.
+QString DocumentName(const loan::LoanGrid& grid, const PrintSettings& settings) {
+    constexpr int kNamed = 3;
+    QStringList codes;
+    int more = 0;
+    const auto add = [&](int row) {
+        const std::string_view code = loan::Trimmed(grid.TextAt(row, loan::ColCode));
+        if (codes.size() < kNamed)
+            codes << FromUtf8(code);
+        else
+            ++more;
+    };
+    if (settings.PrintAll) {
+        const std::string_view wanted = settings.PrintActive ? "Yes" : "No";
+        for (int row = 1; row < grid.Rows() - 1; ++row)
+            if (grid.TextAt(row, loan::ColActive) == wanted) add(row);
+    } else {
+        add(grid.Row());
+    }
+    if (codes.isEmpty()) return kProgramName;
+    QString name = kProgramName + QStringLiteral(" - ") + codes.join(QStringLiteral(", "));
+    if (more > 0) name += QStringLiteral(" and %1 more").arg(more);
+    return name;
+}
+
 } // namespace
 
 void LoanPrintout::Run(QWidget* parent, loan::LoanGrid& grid, PrintSettings& settings) {
@@ -95,7 +123,8 @@ void LoanPrintout::Run(QWidget* parent, loan::LoanGrid& grid, PrintSettings& set
     }
     if (settings.PrintCancelled) return;
 
-    const std::unique_ptr<Printer> printer = ui.ChoosePrinter(parent);
+    const std::unique_ptr<Printer> printer =
+        ui.ChoosePrinter(parent, DocumentName(grid, settings));
     if (!printer) return;
 
     BusyPointer::Scope busy;

@@ -76,7 +76,9 @@ std::optional<QString> ScriptedInteraction::ChooseFile(QWidget*, const FileReque
     return expected.path;
 }
 
-std::unique_ptr<Printer> ScriptedInteraction::ChoosePrinter(QWidget*) {
+std::unique_ptr<Printer> ScriptedInteraction::ChoosePrinter(QWidget*,
+                                                           const QString& documentName) {
+    printJobNames << documentName;
     auto* step = Next<PrinterMaker>("printer dialog", QString());
     if (!step) return nullptr;
     PrinterMaker make = std::move(*step);
@@ -112,4 +114,5 @@ void ScriptedInteraction::Clear() {
     errors_.clear();
     messagesShown.clear();
     fileRequests.clear();
+    printJobNames.clear();
 }

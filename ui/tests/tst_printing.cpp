@@ -4,6 +4,7 @@
 #include "loan/LoanGrid.h"
 #include "loan/LoanTable.h"
 #include "ui/dialogs/BusyPointer.h"
+#include "ui/dialogs/DesktopInteraction.h"
 #include "ui/dialogs/Printer.h"
 #include "ui/dialogs/QtPrinter.h"
 #include "ui/dialogs/frmPrint.h"
@@ -141,7 +142,10 @@ class tst_printing : public QObject {
     void cancelledDialogs_printNothing();
     void printerFailure_abortsJob_data();
     void printerFailure_abortsJob();
+    void jobNamedAfterItsLoans_data();
+    void jobNamedAfterItsLoans();
     void qtPrinter_twoPagesToPdf();
+    void qtPrinter_pdfTitledWithTheJobName();
     void qtPrinter_noMatch_writesNothing();
     void qtPrinter_unwritableOutput_stopsSilently();
     void qtPrinter_unendedJob_leavesNoFile();
@@ -368,6 +372,34 @@ void tst_printing::printerFailure_abortsJob() {
     QVERIFY(!BusyPointer::IsBusy());
 }
 
+void tst_printing::jobNamedAfterItsLoans_data() {
+    QTest::addColumn<QList<int>>("options");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("selected") << QList<int>{} << 2 << "Dravenholt Loan - HOME";
+    QTest::newRow("selected, inactive") << QList<int>{} << 1 << "Dravenholt Loan - CAR";
+    QTest::newRow("all active") << QList<int>{1} << 1
+                                << "Dravenholt Loan - HOME, BOAT, VAN and 1 more";
+    QTest::newRow("all inactive") << QList<int>{1, 3} << 1 << "Dravenholt Loan - CAR";
+}
+
+void tst_printing::jobNamedAfterItsLoans() {
+    QFETCH(QList<int>, options);
+    QFETCH(int, row);
+    QFETCH(QString, name);
+    loan::LoanGrid grid =
+        MakeGrid({MakeLoan("CAR", "No"), MakeLoan("HOME", "Yes"), MakeLoan("LAND", "yes"),
+                  MakeLoan("BOAT", "Yes"), MakeLoan("VAN", "Yes"), MakeLoan("SHOP", "Yes")});
+    grid.SetRow(row);
+    PrintSettings settings;
+    PrintLog log;
+    ScriptedInteraction ui;
+    ui.ExpectDialog(ChooseAndPrint(options)).ExpectPrinter(Recording(log));
+    LoanPrintout::Run(nullptr, grid, settings);
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+    QCOMPARE(ui.printJobNames, QStringList{name});
+}
+
 namespace {
 
 std::unique_ptr<QPrinter> PdfPrinter(const QString& path) {
@@ -422,6 +454,27 @@ void tst_printing::qtPrinter_twoPagesToPdf() {
     // Lines run top to bottom in block order.
     QVERIFY(pages[0].indexOf("FIRST") < pages[0].indexOf("Yearly Payment"));
     QVERIFY(pages[0].indexOf("Yearly Payment") < pages[0].indexOf("SECOND"));
+}
+
+// The printer the desktop's printer dialog starts from carries the job's name into the PDF.
+void tst_printing::qtPrinter_pdfTitledWithTheJobName() {
+    const QString tool = QStandardPaths::findExecutable("pdfinfo");
+    if (tool.isEmpty()) QSKIP("pdfinfo is not installed");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("loan.pdf");
+    std::unique_ptr<QPrinter> device = DesktopInteraction::NewPrinter("Dravenholt Loan - HOME");
+    device->setOutputFormat(QPrinter::PdfFormat);
+    device->setOutputFileName(path);
+    QtPrinter printer(std::move(device));
+    QVERIFY(printer.PrintLine("Loan Description    HOME"));
+    QVERIFY(printer.EndDoc());
+    QProcess info;
+    info.start(tool, {path});
+    QVERIFY(info.waitForFinished(60000));
+    const QString out = QString::fromUtf8(info.readAllStandardOutput());
+    QVERIFY2(out.contains(QRegularExpression("^Title: +Dravenholt Loan - HOME$",
+                                             QRegularExpression::MultilineOption)),
+             qPrintable(out));
 }
 
 void tst_printing::qtPrinter_noMatch_writesNothing() {
