@@ -154,18 +154,22 @@ void DesktopInteraction::SetUp(QFileDialog& dialog, const FileRequest& request) 
         new ColumnFitter(dialog, *view);
 }
 
-std::unique_ptr<Printer> DesktopInteraction::ChoosePrinter(QWidget* parent,
-                                                          const QString& documentName) {
-    std::unique_ptr<QPrinter> printer = NewPrinter(documentName);
+std::unique_ptr<Printer> DesktopInteraction::ChoosePrinter(QWidget* parent) {
+    return ChoosePrinterForJob(parent, QString());
+}
+
+std::unique_ptr<Printer> DesktopInteraction::ChoosePrinterForJob(QWidget* parent,
+                                                                const QString& jobName) {
+    std::unique_ptr<QPrinter> printer = NewPrinter(jobName);
     QPrintDialog dialog(printer.get(), parent);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     return std::make_unique<QtPrinter>(std::move(printer));
 }
 
-std::unique_ptr<QPrinter> DesktopInteraction::NewPrinter(const QString& documentName) {
+std::unique_ptr<QPrinter> DesktopInteraction::NewPrinter(const QString& jobName) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     // Named before the dialog, which also offers the name for a print to a file.
-    printer->setDocName(documentName);
+    printer->setDocName(jobName);
     return printer;
 }
 

@@ -11,12 +11,13 @@ public:
     Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon) override;
     std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) override;
-    std::unique_ptr<Printer> ChoosePrinter(QWidget* parent, const QString& documentName) override;
+    std::unique_ptr<Printer> ChoosePrinter(QWidget* parent) override;
+    std::unique_ptr<Printer> ChoosePrinterForJob(QWidget* parent, const QString& jobName) override;
     int Exec(QDialog& dialog) override;
 
     // Sets dialog up for request: Qt's own dialog, the one file type, the initial name, and a
     // width at which the name, size, type and date columns all show.
     static void SetUp(QFileDialog& dialog, const FileRequest& request);
-    // The printer the printer dialog starts from, its job named documentName.
-    static std::unique_ptr<QPrinter> NewPrinter(const QString& documentName);
+    // The printer the printer dialog starts from, its job named jobName.
+    static std::unique_ptr<QPrinter> NewPrinter(const QString& jobName);
 };

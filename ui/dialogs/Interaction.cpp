@@ -1,6 +1,7 @@
 #include "Interaction.h"
 
 #include "DesktopInteraction.h"
+#include "Printer.h"
 
 namespace {
 Interaction* installed = nullptr;
@@ -13,3 +14,7 @@ Interaction& Interaction::Current() {
 }
 
 void Interaction::Install(Interaction* interaction) { installed = interaction; }
+
+std::unique_ptr<Printer> Interaction::ChoosePrinterForJob(QWidget* parent, const QString&) {
+    return ChoosePrinter(parent);
+}

@@ -35,9 +35,10 @@ public:
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) = 0;
     // The printer the user set up, ready to print, or nullptr when the user cancelled.
-    // documentName names the job: the title of a PDF, the name a print queue shows.
-    virtual std::unique_ptr<Printer> ChoosePrinter(QWidget* parent,
-                                                   const QString& documentName = QString()) = 0;
+    virtual std::unique_ptr<Printer> ChoosePrinter(QWidget* parent) = 0;
+    // The same for a job of that name: the title of a PDF, the name a print queue shows.
+    // Interactions that do not name jobs need not override it.
+    virtual std::unique_ptr<Printer> ChoosePrinterForJob(QWidget* parent, const QString& jobName);
     // Shows one of the program's own dialogs modally; returns its result code.
     virtual int Exec(QDialog& dialog) = 0;
 

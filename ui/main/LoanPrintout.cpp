@@ -80,7 +80,7 @@ bool PrintAllLoans(Printer& printer, loan::LoanGrid& grid, bool active) {
 
 // The print job's name: the program's, then the codes of the loans it prints, the first few of
 // a long list.
-QString DocumentName(const loan::LoanGrid& grid, const PrintSettings& settings) {
+QString JobName(const loan::LoanGrid& grid, const PrintSettings& settings) {
     constexpr int kNamed = 3;
     QStringList codes;
     int more = 0;
@@ -124,7 +124,7 @@ void LoanPrintout::Run(QWidget* parent, loan::LoanGrid& grid, PrintSettings& set
     if (settings.PrintCancelled) return;
 
     const std::unique_ptr<Printer> printer =
-        ui.ChoosePrinter(parent, DocumentName(grid, settings));
+        ui.ChoosePrinterForJob(parent, JobName(grid, settings));
     if (!printer) return;
 
     BusyPointer::Scope busy;

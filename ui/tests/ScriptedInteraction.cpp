@@ -76,9 +76,13 @@ std::optional<QString> ScriptedInteraction::ChooseFile(QWidget*, const FileReque
     return expected.path;
 }
 
-std::unique_ptr<Printer> ScriptedInteraction::ChoosePrinter(QWidget*,
-                                                           const QString& documentName) {
-    printJobNames << documentName;
+std::unique_ptr<Printer> ScriptedInteraction::ChoosePrinterForJob(QWidget* parent,
+                                                                 const QString& jobName) {
+    printJobNames << jobName;
+    return ChoosePrinter(parent);
+}
+
+std::unique_ptr<Printer> ScriptedInteraction::ChoosePrinter(QWidget*) {
     auto* step = Next<PrinterMaker>("printer dialog", QString());
     if (!step) return nullptr;
     PrinterMaker make = std::move(*step);

@@ -31,7 +31,8 @@ public:
     Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon) override;
     std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) override;
-    std::unique_ptr<Printer> ChoosePrinter(QWidget* parent, const QString& documentName) override;
+    std::unique_ptr<Printer> ChoosePrinter(QWidget* parent) override;
+    std::unique_ptr<Printer> ChoosePrinterForJob(QWidget* parent, const QString& jobName) override;
     int Exec(QDialog& dialog) override;
 
     // Empty when every exchange matched its step and every step was used.
@@ -41,7 +42,7 @@ public:
 
     QStringList messagesShown;        // "caption|text" of every message box, in order
     QList<FileRequest> fileRequests;  // every file dialog request, in order
-    QStringList printJobNames;        // the document name of every printer dialog, in order
+    QStringList printJobNames;        // the job name given to every printer dialog, in order
 
 private:
     struct MessageStep {
