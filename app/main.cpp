@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
     {
         const QCoreApplication core(argc, argv);
         NameTheProgram();
-        const CommandLine commandLine(QCoreApplication::arguments());
+        const CommandLine commandLine(CommandLine::Arguments(argc, argv));
         if (commandLine.Finished()) return commandLine.ExitCode();
         file = commandLine.File();
     }

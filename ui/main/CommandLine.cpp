@@ -1,10 +1,13 @@
 #include "CommandLine.h"
 
+#include "NativeFileName.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QDir>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -26,7 +29,25 @@ QString HelpText(const QCommandLineParser& parser, const QStringList& arguments)
     return text;
 }
 
+// The caption and later saves use the full path, as after File > Open; the folder the program
+// was started in means nothing to either.
+QString FullPath(const QString& name) {
+    if (QDir::isAbsolutePath(name)) return QDir::cleanPath(name);
+    std::error_code error;
+    const std::string current = std::filesystem::current_path(error).native();
+    if (error) return name;
+    return QDir::cleanPath(NativeFileName::Decode(QByteArray::fromStdString(current)) +
+                           QLatin1Char('/') + name);
+}
+
 } // namespace
+
+QStringList CommandLine::Arguments(int argc, const char* const argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << NativeFileName::Decode(QByteArray(argv[i]));
+    return arguments;
+}
 
 CommandLine::CommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -62,8 +83,6 @@ CommandLine::CommandLine(const QStringList& arguments) {
         return;
     }
     finished_ = false;
-    // The caption and later saves use the full path, as after File > Open; the working folder
-    // of whoever started the program means nothing to either.
     if (!positional.isEmpty() && !positional.first().isEmpty())
-        file_ = QFileInfo(positional.first()).absoluteFilePath();
+        file_ = FullPath(positional.first());
 }

@@ -8,9 +8,13 @@
 // where no display is available.
 class CommandLine {
   public:
-    // arguments: as QCoreApplication::arguments() gives them, the program's name first. A
-    // QCoreApplication must exist while this runs.
+    // arguments: the program's name first, as Arguments() gives them. A QCoreApplication must
+    // exist while this runs.
     explicit CommandLine(const QStringList& arguments);
+
+    // argv as text for the constructor. Each argument is decoded as a file name is, so a file
+    // whose name is not UTF-8 can be named (QCoreApplication::arguments() garbles it).
+    static QStringList Arguments(int argc, const char* const argv[]);
 
     // True when the command line has been dealt with and the program should exit with ExitCode()
     // without starting the window.
