@@ -87,8 +87,10 @@ class SafeSave : public TempFolder {
         Put(path, Bytes(3));
         ::chmod(path.c_str(), 0640);
         attributes_ = ::setxattr(path.c_str(), "user.note", "kept", 4, 0) == 0;
-        if (::geteuid() == 0) ::chown(path.c_str(), loan_test::kUnprivilegedId, 0);
-        if (hardLinked) ::link(path.c_str(), Path("other-name.loa").c_str());
+        if (::geteuid() == 0 && ::chown(path.c_str(), loan_test::kUnprivilegedId, 0) != 0)
+            ADD_FAILURE() << "cannot give the old file to another user";
+        if (hardLinked && ::link(path.c_str(), Path("other-name.loa").c_str()) != 0)
+            ADD_FAILURE() << "cannot give the old file a second name";
         return path;
     }
 
