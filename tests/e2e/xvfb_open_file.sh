@@ -1,44 +1,58 @@
 #!/usr/bin/env bash
 # The real program started with a file argument on a virtual X display, as a file manager starts
-# it: the start-up message, then the window with the file open, or File > Open's refusal of a name
-# that is not a loan file. Runs at twice the pixel density, where the pictures must stay sharp.
-# Usage: xvfb_open_file.sh PROGRAM PROBE
+# it, at twice the pixel density: the start-up message, then the window with the file open, or
+# File > Open's refusal of a missing file. Usage: xvfb_open_file.sh PROGRAM PROBE
+set -Eeuo pipefail
 program=${1:?program}
 probe=${2:?probe}
-source "$(dirname "$0")/xvfb_session.sh"
-export QT_SCALE_FACTOR=2
-passed=0
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
+done
+work=$(mktemp -d)
+app="" xvfb=""
+trap 'kill $app $xvfb 2>/dev/null; wait; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; tail -n 20 "$work"/*.log; exit 1; }
+trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 
-# Two loans and the blank last row, as the program saves them.
-record() { printf '%-15s%-11s%-3s%-6s%-6s%-11s%-6s%-6s%-11s%-11s%-12s%-12s%-3s\r' "$@"; }
-file=$work/Loans\ 2028.LOA
-{
-    record HOME 300000 25 60 6.5 180000 40 5.99 120000 Monthly '$1,987.80' '$23,853.61' Yes
-    record CAR 25000 5 100 8.2 25000 0 0 0 Weekly '$117.44' '$6,106.88' No
-    printf '%-113s\r' ''
-} >"$file"
-cp "$file" "$work/before.bytes"
+# Xvfb writes its display number once it accepts clients; -noreset keeps it from refusing the
+# program while it resets after the probe leaves.
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+read -r -t 20 -u "$displayfd" number || { echo "SKIP: Xvfb did not start"; exit 77; }
+exec {displayfd}>&-
+export DISPLAY=:$number QT_QPA_PLATFORM=xcb HOME=$work QT_SCALE_FACTOR=2
+"$probe" >"$work/probe.log" 2>&1 || { echo "SKIP: this display cannot host a Qt window"; exit 77; }
 
-start "$file"
-window "^Dravenholt Information Technology Loan$"      # the start-up message comes first
-keys Return
-window "^Dravenholt Information Technology Loan - $work/Loans 2028.LOA$"
-passed=$((passed + 1))
-# The window shows at twice the density: its size in screen pixels is twice its design size.
-width=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-[ "${width:-0}" -ge 1200 ] || fail "the window is $width pixels wide at scale 2"
-passed=$((passed + 1))
-quit
-cmp -s "$file" "$work/before.bytes" || fail "opening the file changed it"
+id=""
+window() { # waits for a visible window whose title matches $1 and focuses it
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
+        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for \"$1\""
+        sleep 0.1
+    done
+    [ -n "$id" ] || fail "no window \"$1\""
+    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    sleep 0.3
+}
+run() { # starts the program with $1, answers the start-up message, waits for the window $2
+    "$program" "$1" >"$work/app.log" 2>&1 &
+    app=$!
+    window "^Dravenholt Information Technology Loan$"
+    xdotool key Return
+    [ -z "${3:-}" ] || { window "$3"; xdotool key Return; }
+    window "^Dravenholt Information Technology Loan - $2$"
+    xdotool key --delay 60 alt+f x
+    for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+    ! kill -0 "$app" 2>/dev/null || fail "the program did not exit"
+    app=""
+}
 
-# A name that is not a loan file: the same question as File > Open, then the empty table.
-start "$work/missing.loa"
-window "^Dravenholt Information Technology Loan$"
-keys Return
-window "^Loan File Only$"
-keys Return
-window "^Dravenholt Information Technology Loan - Untitled$"
-passed=$((passed + 1))
-quit
-
-echo "$passed passed, 0 failed"
+file="$work/Loans 2028.LOA"
+printf '%-110sYes\r%-113s\r' HOME '' >"$file"
+cp "$file" "$work/before"
+run "$file" "$file"
+cmp -s "$file" "$work/before" || fail "opening the file changed it"
+# A name that is not a loan file: File > Open's question, then the empty table.
+run "$work/missing.loa" Untitled "^Loan File Only$"
+echo "2 passed, 0 failed"

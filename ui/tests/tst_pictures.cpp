@@ -62,13 +62,6 @@ class PicturesTest : public QObject {
         QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
     }
 
-    static void AddPictureRows() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < int(std::size(kPictures)); ++i)
-            QTest::newRow(kPictures[i].name) << QString::fromLatin1(kPictures[i].name) << i;
-    }
-
     static QImage Resource(const QString& name, const char* suffix) {
         return Opaque(QImage(QStringLiteral(":/pictures/%1%2.png").arg(name, suffix)));
     }
@@ -79,26 +72,13 @@ class PicturesTest : public QObject {
         ui.reset();
     }
 
-    // Each ratio gets the drawing made for it, at the picture's own size on screen.
-    void drawingForEachRatio_data() { AddPictureRows(); }
-    void drawingForEachRatio() {
-        QFETCH(QString, name);
-        QFETCH(int, index);
-        Start();
-        const PictureBox* box = w.get()->*kPictures[index].box;
-        const QImage one = Resource(name, "");
-        const QImage two = Resource(name, "@2x");
-        QVERIFY(!one.isNull());
-        QCOMPARE(two.size(), one.size() * 2);
-        QCOMPARE(Opaque(box->Picture().toImage()), one);
-        QCOMPARE(Opaque(box->PictureFor(1).toImage()), one);
-        QCOMPARE(Opaque(box->PictureFor(2).toImage()), two);
-        for (const qreal ratio : {1.0, 1.5, 2.0})
-            QCOMPARE(box->PictureFor(ratio).deviceIndependentSize(), QSizeF(one.size()));
-    }
-
     // What reaches the screen: the drawing for the screen's ratio, not scaled on the way.
-    void screenShowsTheDrawingForItsRatio_data() { AddPictureRows(); }
+    void screenShowsTheDrawingForItsRatio_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(kPictures)); ++i)
+            QTest::newRow(kPictures[i].name) << QString::fromLatin1(kPictures[i].name) << i;
+    }
     void screenShowsTheDrawingForItsRatio() {
         QFETCH(QString, name);
         QFETCH(int, index);
@@ -109,10 +89,16 @@ class PicturesTest : public QObject {
                             ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
                             : 1.0);
         QVERIFY(ratio == 1 || ratio == 2);
+        // Each ratio has a drawing made for it, at the picture's own size on screen.
+        const QImage one = Resource(name, ""), two = Resource(name, "@2x");
+        QCOMPARE(two.size(), one.size() * 2);
+        QCOMPARE(Opaque(box->PictureFor(1).toImage()), one);
+        QCOMPARE(Opaque(box->PictureFor(2).toImage()), two);
+        QCOMPARE(box->PictureFor(1.5).deviceIndependentSize(), QSizeF(one.size()));
         // The box alone, whatever lies over it.
         const QImage shown = Opaque(const_cast<PictureBox*>(box)->grab().toImage());
         QCOMPARE(shown.size(), box->size() * ratio);
-        QVERIFY2(Contains(shown, Resource(name, ratio == 2 ? "@2x" : "")),
+        QVERIFY2(Contains(shown, ratio == 2 ? two : one),
                  "the picture is not on screen pixel for pixel");
     }
 };
