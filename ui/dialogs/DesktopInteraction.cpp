@@ -28,7 +28,8 @@ namespace {
 // it, else that of plain text, as which the file's content is then recognised.
 QString LoanFileType() {
     const QMimeDatabase types;
-    const QMimeType loan = types.mimeTypeForFile(QStringLiteral("a.loa"), QMimeDatabase::MatchExtension);
+    const QMimeType loan =
+        types.mimeTypeForFile(QStringLiteral("a.loa"), QMimeDatabase::MatchExtension);
     return loan.isDefault() ? types.mimeTypeForName(QStringLiteral("text/plain")).comment()
                             : loan.comment();
 }
@@ -68,16 +69,14 @@ class ColumnFitter final : public QObject {
             std::max(text(QFileDialog::tr("Folder")), text(LoanFileType())),
             text(locale.toString(date, QLocale::ShortFormat)),
         };
-        for (int column = 0; column < int(std::size(wanted)) && column < header->count();
-             ++column)
+        for (int column = 0; column < int(std::size(wanted)) && column < header->count(); ++column)
             header->resizeSection(column, std::max({header->sectionSize(column), wanted[column],
                                                     header->sectionSizeHint(column)}));
     }
 
     void WidenDialog() {
         // Room for a vertical scroll bar too, which a full folder brings.
-        const int needed =
-            view_.header()->length() + view_.verticalScrollBar()->sizeHint().width();
+        const int needed = view_.header()->length() + view_.verticalScrollBar()->sizeHint().width();
         const int shortfall = needed - view_.viewport()->width();
         if (shortfall <= 0) return;
         // Grown on both sides, so it stays centred over the window; kept on its screen.
@@ -159,7 +158,7 @@ std::unique_ptr<Printer> DesktopInteraction::ChoosePrinter(QWidget* parent) {
 }
 
 std::unique_ptr<Printer> DesktopInteraction::ChoosePrinterForJob(QWidget* parent,
-                                                                const QString& jobName) {
+                                                                 const QString& jobName) {
     std::unique_ptr<QPrinter> printer = NewPrinter(jobName);
     QPrintDialog dialog(printer.get(), parent);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
