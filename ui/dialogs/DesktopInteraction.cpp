@@ -5,6 +5,7 @@
 #include "QtPrinter.h"
 #include "QuestionBox.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDialog>
 #include <QFileDialog>
@@ -66,7 +67,8 @@ class ColumnFitter final : public QObject {
         const int wanted[] = {
             0,
             text(locale.formattedDataSize(1023 * 1024 + 1000)),
-            std::max(text(QFileDialog::tr("Folder")), text(LoanFileType())),
+            std::max(text(QCoreApplication::translate("QAbstractFileIconProvider", "Folder")),
+                     text(LoanFileType())),
             text(locale.toString(date, QLocale::ShortFormat)),
         };
         for (int column = 0; column < int(std::size(wanted)) && column < header->count(); ++column)
