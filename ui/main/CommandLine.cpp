@@ -21,9 +21,10 @@ void Print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-QString HelpText(const QCommandLineParser& parser, const QStringList& arguments) {
+QString HelpText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
-    const QString started = QStringLiteral("Usage: ") + arguments.value(0);
+    // The parser names the program as Qt read it.
+    const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().value(0);
     if (text.startsWith(started))
         text.replace(0, started.size(), QStringLiteral("Usage: ") + QLatin1String(kProgram));
     return text;
@@ -68,7 +69,7 @@ CommandLine::CommandLine(const QStringList& arguments) {
         return;
     }
     if (parser.isSet(help)) {
-        Print(stdout, HelpText(parser, arguments));
+        Print(stdout, HelpText(parser));
         return;
     }
     if (parser.isSet(version)) {
