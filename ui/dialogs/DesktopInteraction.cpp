@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& text,
@@ -71,4 +72,21 @@ std::unique_ptr<Printer> DesktopInteraction::ChoosePrinter(QWidget* parent) {
 
 int DesktopInteraction::Exec(QDialog& dialog) {
     return dialog.exec();
+}
+
+Interaction::PrintOutcome DesktopInteraction::PrintWithPreview(QWidget* parent,
+                                                               const PrintJob& print,
+                                                               bool landscape) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintPreviewDialog preview(&printer, parent);
+    // The last run is the one for the printer, once the user has printed.
+    bool printed = true;
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&print, &printed](QPrinter* target) {
+                         QtPrinter out(*target);
+                         printed = print(out);
+                     });
+    if (preview.exec() != QDialog::Accepted) return PrintOutcome::Cancelled;
+    return printed ? PrintOutcome::Printed : PrintOutcome::Failed;
 }

@@ -1,6 +1,7 @@
 #include "Interaction.h"
 
 #include "DesktopInteraction.h"
+#include "Printer.h"
 
 namespace {
 Interaction* installed = nullptr;
@@ -13,3 +14,10 @@ Interaction& Interaction::Current() {
 }
 
 void Interaction::Install(Interaction* interaction) { installed = interaction; }
+
+Interaction::PrintOutcome Interaction::PrintWithPreview(QWidget* parent, const PrintJob& print,
+                                                        bool) {
+    const std::unique_ptr<Printer> printer = ChoosePrinter(parent);
+    if (!printer) return PrintOutcome::Cancelled;
+    return print(*printer) ? PrintOutcome::Printed : PrintOutcome::Failed;
+}
