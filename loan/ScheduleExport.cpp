@@ -78,7 +78,7 @@ ExportResult ScheduleExport::WriteCsv(const std::string& path, std::string_view 
                                       std::ostream& out) {
     LoanGrid grid(kLoanCols, 2);
     const ReadResult read = LoanFileReader::ReadFile(path, grid);
-    if (!read.ok) return {false, "The loan file " + path + " could not be read: " + read.error};
+    if (!read.ok) return {false, read.error};
     const int row = FindLoan(grid, code);
     if (row < 0) return {false, "There is no loan " + Quoted(Trimmed(code)) + " in " + path + "."};
     const int repaymentTime =

@@ -1,9 +1,14 @@
 #include "CommandLine.h"
 
+#include "loan/ScheduleExport.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <sstream>
 
 namespace {
 
@@ -11,6 +16,68 @@ void Print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     std::fflush(stream);
+}
+
+// Exit codes of a schedule export: a command line that asks for no such thing, and a loan file
+// or loan that gives no schedule.
+constexpr int kUsageError = 2;
+constexpr int kExportError = 1;
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// --schedule FILE CODE [--time TIME] [--extra AMOUNT]: the CSV on standard output, or why not
+// on standard error. Returns the exit code.
+int ExportSchedule(const QString& file, const QStringList& codes, const QString* time,
+                   const QString* extra) {
+    if (codes.size() != 1) {
+        Print(stderr, QStringLiteral("--schedule needs a loan file and one loan code: "
+                                     "--schedule FILE.loa CODE\n"));
+        return kUsageError;
+    }
+    std::optional<int> repaymentTime;
+    if (time) {
+        repaymentTime = loan::ScheduleExport::ParseTime(time->toStdString());
+        if (!repaymentTime) {
+            Print(stderr, QStringLiteral("Unknown repayment time \"%1\": use Weekly, Fortnightly, "
+                                         "\"Bi Monthly\", Monthly or Quarterly.\n")
+                              .arg(*time));
+            return kUsageError;
+        }
+    }
+    calc::Cents extraCents = 0;
+    if (extra) {
+        const auto parsed = loan::ScheduleExport::ParseExtra(extra->toStdString());
+        if (!parsed) {
+            Print(stderr, QStringLiteral("The extra payment \"%1\" is not an amount of dollars "
+                                         "from 0 to 99999999.99, such as 50 or 12.50.\n")
+                              .arg(*extra));
+            return kUsageError;
+        }
+        extraCents = *parsed;
+    }
+    // The same rule as File > Open: a loan file is a file whose name ends in "loa".
+    if (file.right(3).toLower() != QLatin1String("loa") || !QFileInfo(file).isFile()) {
+        Print(stderr, QStringLiteral("%1 is not a loan file (.loa).\n").arg(file));
+        return kExportError;
+    }
+    // Nothing reaches standard output unless the whole schedule was made.
+    std::ostringstream csv;
+    const loan::ExportResult result =
+        loan::ScheduleExport::WriteCsv(QFile::encodeName(file).toStdString(),
+                                       codes.first().toStdString(), repaymentTime, extraCents, csv);
+    if (!result.ok) {
+        Print(stderr, FromUtf8(result.error) + QLatin1Char('\n'));
+        return kExportError;
+    }
+    const std::string text = std::move(csv).str();
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        Print(stderr, QStringLiteral("The schedule could not be written to standard output.\n"));
+        return kExportError;
+    }
+    return 0;
 }
 
 } // namespace
@@ -25,6 +92,22 @@ CommandLine::CommandLine(const QStringList& arguments) {
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A loan file (.loa) to open."),
                                  QStringLiteral("[FILE]"));
+    const QCommandLineOption schedule(
+        QStringLiteral("schedule"),
+        QStringLiteral("Write the repayment schedule of the loan CODE in the loan file FILE to "
+                       "standard output as CSV, then exit: --schedule FILE.loa CODE."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption time(
+        QStringLiteral("time"),
+        QStringLiteral("With --schedule: the repayment time, Weekly, Fortnightly, \"Bi Monthly\", "
+                       "Monthly or Quarterly (default: the loan's own)."),
+        QStringLiteral("TIME"));
+    const QCommandLineOption extra(
+        QStringLiteral("extra"),
+        QStringLiteral("With --schedule: an extra payment each period in dollars, such as 50 or "
+                       "12.50."),
+        QStringLiteral("AMOUNT"));
+    parser.addOptions({schedule, time, extra});
 
     finished_ = true;
     if (!parser.parse(arguments)) {
@@ -42,6 +125,18 @@ CommandLine::CommandLine(const QStringList& arguments) {
         return;
     }
     const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(schedule)) {
+        const QString timeValue = parser.value(time), extraValue = parser.value(extra);
+        exitCode_ = ExportSchedule(parser.value(schedule), positional,
+                                   parser.isSet(time) ? &timeValue : nullptr,
+                                   parser.isSet(extra) ? &extraValue : nullptr);
+        return;
+    }
+    if (parser.isSet(time) || parser.isSet(extra)) {
+        Print(stderr, QStringLiteral("--time and --extra go with --schedule.\n"));
+        exitCode_ = kUsageError;
+        return;
+    }
     if (positional.size() > 1) {
         Print(stderr, QStringLiteral("Only one loan file can be opened.\n"));
         exitCode_ = 2;
