@@ -116,32 +116,19 @@ LoanSchedule::Result LoanSchedule::Make(const LoanTerms& terms) {
         return {std::nullopt, ScheduleProblem::Runaway};
 
     LoanSchedule schedule(terms, std::move(variable), std::move(fixed));
-    const auto& v = schedule.variable_.Rows();
-    const auto& f = schedule.fixed_.Rows();
-    const std::size_t periods = std::max(v.size(), f.size());
-    schedule.rows_.resize(periods);
-    for (std::size_t k = 0; k < periods; ++k) {
-        ScheduleRow& row = schedule.rows_[k];
-        for (const auto* part : {&v, &f}) {
-            if (k >= part->size()) continue;
-            const ScheduleRow& p = (*part)[k];
-            row.payment += p.payment;
-            row.interest += p.interest;
-            row.principal += p.principal;
-            row.balance += p.balance;
-        }
-    }
     ScheduleTotals& totals = schedule.totals_;
     for (const RepaymentSchedule* part : {&schedule.variable_, &schedule.fixed_}) {
         totals.payments += part->Totals().payments;
         totals.interest += part->Totals().interest;
         totals.principal += part->Totals().principal;
     }
-    totals.payoffPeriod = static_cast<int>(periods);
+    totals.payoffPeriod =
+        std::max(schedule.variable_.Totals().payoffPeriod, schedule.fixed_.Totals().payoffPeriod);
 
     if (terms.extra > 0) {
-        RepaymentSchedule plainVariable(variableTerms, variablePayment.cents);
-        RepaymentSchedule plainFixed(fixedTerms, fixedPayment.cents);
+        // Only its totals count.
+        RepaymentSchedule plainVariable(variableTerms, variablePayment.cents, false);
+        RepaymentSchedule plainFixed(fixedTerms, fixedPayment.cents, false);
         PayTogether(plainVariable, plainFixed, 0);
         const int plainPeriods =
             std::max(plainVariable.Totals().payoffPeriod, plainFixed.Totals().payoffPeriod);
@@ -150,6 +137,18 @@ LoanSchedule::Result LoanSchedule::Make(const LoanTerms& terms) {
             plainVariable.Totals().interest + plainFixed.Totals().interest - totals.interest;
     }
     return {std::move(schedule), ScheduleProblem::None};
+}
+
+ScheduleRow LoanSchedule::Row(std::size_t k) const {
+    ScheduleRow row;
+    for (const RepaymentSchedule* part : {&variable_, &fixed_}) {
+        if (k >= part->Rows().size()) continue;
+        const ScheduleRow& p = part->Rows()[k];
+        row.payment += p.payment;
+        row.interest += p.interest;
+        row.balance += p.balance;
+    }
+    return row;
 }
 
 LoanSchedule::Result LoanSchedule::FromFields(const RepaymentFields& fields, int repaymentTime,

@@ -70,9 +70,11 @@ class LoanSchedule {
 
     const RepaymentSchedule& Variable() const { return variable_; }
     const RepaymentSchedule& Fixed() const { return fixed_; }
-    // The whole loan, period by period: the sums of the parts' rows (a part that is paid off
-    // adds nothing).
-    const std::vector<ScheduleRow>& Rows() const { return rows_; }
+    // The whole loan's periods: as many as its longer part has.
+    std::size_t Periods() const { return static_cast<std::size_t>(totals_.payoffPeriod); }
+    // The whole loan in period k (from 0): the sums of the parts' rows, a part that is paid off
+    // adding nothing. Made on demand, which keeps a long schedule small.
+    ScheduleRow Row(std::size_t k) const;
     const ScheduleTotals& Totals() const { return totals_; }
 
     // Against the same loan without the extra payment; 0 without one.
@@ -85,7 +87,6 @@ class LoanSchedule {
     LoanTerms terms_;
     RepaymentSchedule variable_;
     RepaymentSchedule fixed_;
-    std::vector<ScheduleRow> rows_;
     ScheduleTotals totals_;
     int periodsSaved_ = 0;
     Cents interestSaved_ = 0;

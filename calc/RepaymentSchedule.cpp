@@ -30,19 +30,20 @@ std::optional<double> RepaymentSchedule::ExactPayment(const Terms& terms) {
     return PMT(AnnualFraction(terms.ratePercent) / n, n * terms.years, -terms.amount);
 }
 
-RepaymentSchedule::RepaymentSchedule(const Terms& terms, Cents regularPayment)
+RepaymentSchedule::RepaymentSchedule(const Terms& terms, Cents regularPayment, bool keepRows)
     : amount_(ToCents(terms.amount)), regularPayment_(regularPayment),
-      ratePerPeriod_(AnnualFraction(terms.ratePercent) / terms.periodsPerYear), balance_(amount_) {
+      ratePerPeriod_(AnnualFraction(terms.ratePercent) / terms.periodsPerYear), balance_(amount_),
+      keepRows_(keepRows) {
     // 25 years monthly is 300 periods, though 12 x 25 in doubles may come out a hair above;
     // 2.5 years weekly is 130.36 periods, so 131 payments.
     const double periods = terms.periodsPerYear * terms.years;
     lastPeriod_ = static_cast<int>(std::max(1.0, std::ceil(periods - 1e-6)));
-    if (amount_ > 0) rows_.reserve(static_cast<std::size_t>(lastPeriod_));
+    if (amount_ > 0 && keepRows_) rows_.reserve(static_cast<std::size_t>(lastPeriod_));
 }
 
 Cents RepaymentSchedule::PayPeriod(Cents extra) {
     if (balance_ <= 0 || overflowed_) return extra;
-    const int period = static_cast<int>(rows_.size()) + 1;
+    const int period = totals_.payoffPeriod + 1;
     // Checked before it becomes a whole number of cents, which must fit the integer.
     const double interest = RoundHalfEven(static_cast<double>(balance_) * ratePerPeriod_, 0);
     if (!(interest + static_cast<double>(balance_) <= static_cast<double>(kMaxBalance))) {
@@ -55,13 +56,12 @@ Cents RepaymentSchedule::PayPeriod(Cents extra) {
     row.payment = regularPayment_ + extra;
     if (period >= lastPeriod_ || row.payment >= owed) row.payment = owed;
     const Cents extraUsed = std::clamp<Cents>(row.payment - regularPayment_, 0, extra);
-    row.principal = row.payment - row.interest;
-    balance_ -= row.principal;
+    balance_ -= row.Principal();
     row.balance = balance_;
-    rows_.push_back(row);
+    if (keepRows_) rows_.push_back(row);
     totals_.payments += row.payment;
     totals_.interest += row.interest;
-    totals_.principal += row.principal;
+    totals_.principal += row.Principal();
     totals_.payoffPeriod = period;
     return extra - extraUsed;
 }

@@ -16,8 +16,9 @@ Cents ToCents(double dollars);
 struct ScheduleRow {
     Cents payment = 0;
     Cents interest = 0;
-    Cents principal = 0; // payment - interest
-    Cents balance = 0;   // still owed after the payment
+    Cents balance = 0; // still owed after the payment
+    // The loan repaid by the payment.
+    Cents Principal() const { return payment - interest; }
 };
 
 struct ScheduleTotals {
@@ -49,7 +50,8 @@ class RepaymentSchedule {
     static std::optional<double> ExactPayment(const Terms& terms);
 
     // An unpaid schedule of the amount (rounded to cents) with the given regular payment.
-    RepaymentSchedule(const Terms& terms, Cents regularPayment);
+    // Without keepRows only the totals are kept.
+    RepaymentSchedule(const Terms& terms, Cents regularPayment, bool keepRows = true);
 
     // Pays the next period: the regular payment and up to extra more, never more than is owed.
     // Returns what is left of extra. A cleared schedule takes nothing and returns all of it.
@@ -76,6 +78,7 @@ class RepaymentSchedule {
     double ratePerPeriod_ = 0;
     int lastPeriod_ = 0;
     Cents balance_ = 0;
+    bool keepRows_ = true;
     bool overflowed_ = false;
     std::vector<ScheduleRow> rows_;
     ScheduleTotals totals_;

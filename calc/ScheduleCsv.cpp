@@ -20,7 +20,7 @@ void AppendRow(std::string& line, const ScheduleRow* row) {
         line += ",,,,";
         return;
     }
-    for (const Cents amount : {row->payment, row->interest, row->principal, row->balance}) {
+    for (const Cents amount : {row->payment, row->interest, row->Principal(), row->balance}) {
         line += ',';
         line += ScheduleCsv::Amount(amount);
     }
@@ -48,14 +48,14 @@ void ScheduleCsv::Write(const LoanSchedule& schedule, std::ostream& out) {
     out << kHeading;
     const auto& variable = schedule.Variable().Rows();
     const auto& fixed = schedule.Fixed().Rows();
-    const auto& loan = schedule.Rows();
     std::string line;
-    for (std::size_t k = 0; k < loan.size(); ++k) {
+    for (std::size_t k = 0; k < schedule.Periods(); ++k) {
         line.clear();
         line += std::to_string(k + 1);
         AppendRow(line, k < variable.size() ? &variable[k] : nullptr);
         AppendRow(line, k < fixed.size() ? &fixed[k] : nullptr);
-        AppendRow(line, &loan[k]);
+        const ScheduleRow loan = schedule.Row(k);
+        AppendRow(line, &loan);
         line += "\r\n";
         out << line;
     }

@@ -17,7 +17,7 @@ calc::Cents Field(const calc::ScheduleRow& row, int amount) {
     case 1:
         return row.interest;
     case 2:
-        return row.principal;
+        return row.Principal();
     default:
         return row.balance;
     }
@@ -47,8 +47,9 @@ QString ScheduleModel::WidestAmount() const {
     calc::Cents largest = 0, lowest = 0;
     if (schedule_) {
         // The loan's rows hold the sums of the parts', so the extremes are among them.
-        for (const calc::ScheduleRow& row : schedule_->Rows()) {
-            for (const calc::Cents amount : {row.payment, row.principal, row.balance}) {
+        for (std::size_t k = 0; k < schedule_->Periods(); ++k) {
+            const calc::ScheduleRow row = schedule_->Row(k);
+            for (const calc::Cents amount : {row.payment, row.Principal(), row.balance}) {
                 largest = std::max(largest, amount);
                 lowest = std::min(lowest, amount);
             }
@@ -58,17 +59,17 @@ QString ScheduleModel::WidestAmount() const {
     return low.size() > high.size() ? low : high;
 }
 
-const calc::ScheduleRow* ScheduleModel::RowOf(int part, int period) const {
-    const auto& rows = part == 0   ? schedule_->Variable().Rows()
-                       : part == 1 ? schedule_->Fixed().Rows()
-                                   : schedule_->Rows();
-    return period < static_cast<int>(rows.size()) ? &rows[static_cast<std::size_t>(period)]
-                                                  : nullptr;
+std::optional<calc::ScheduleRow> ScheduleModel::RowOf(int part, int period) const {
+    const auto k = static_cast<std::size_t>(period);
+    if (part == 2) return schedule_->Row(k);
+    const auto& rows = part == 0 ? schedule_->Variable().Rows() : schedule_->Fixed().Rows();
+    if (k >= rows.size()) return std::nullopt;
+    return rows[k];
 }
 
 int ScheduleModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !schedule_) return 0;
-    return static_cast<int>(schedule_->Rows().size());
+    return static_cast<int>(schedule_->Periods());
 }
 
 int ScheduleModel::columnCount(const QModelIndex& parent) const {
@@ -82,7 +83,7 @@ QVariant ScheduleModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole: {
         if (column == 0) return QString::number(period + 1);
-        const calc::ScheduleRow* row = RowOf((column - 1) / 4, period);
+        const std::optional<calc::ScheduleRow> row = RowOf((column - 1) / 4, period);
         return row ? Currency(Field(*row, (column - 1) % 4)) : QString();
     }
     case Qt::TextAlignmentRole:

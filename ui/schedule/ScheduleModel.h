@@ -4,6 +4,8 @@
 
 #include <QAbstractTableModel>
 
+#include <optional>
+
 namespace calc {
 class LoanSchedule;
 }
@@ -34,7 +36,7 @@ class ScheduleModel final : public QAbstractTableModel {
 
   private:
     // The row of a part (0 variable, 1 fixed, 2 loan) in a period, or none once it is paid off.
-    const calc::ScheduleRow* RowOf(int part, int period) const;
+    std::optional<calc::ScheduleRow> RowOf(int part, int period) const;
 
     const calc::LoanSchedule* schedule_ = nullptr;
 };

@@ -38,12 +38,14 @@ struct Texts {
 Cells RowCells(const calc::LoanSchedule& s, std::size_t k, bool dollar) {
     Cells cells;
     cells[0] = QString::number(k + 1);
-    const std::vector<calc::ScheduleRow>* parts[3] = {&s.Variable().Rows(), &s.Fixed().Rows(),
-                                                      &s.Rows()};
+    const calc::ScheduleRow loan = s.Row(k);
+    const calc::ScheduleRow* parts[3] = {
+        k < s.Variable().Rows().size() ? &s.Variable().Rows()[k] : nullptr,
+        k < s.Fixed().Rows().size() ? &s.Fixed().Rows()[k] : nullptr, &loan};
     for (int p = 0; p < 3; ++p) {
-        if (k >= parts[p]->size()) continue;
-        const calc::ScheduleRow& row = (*parts[p])[k];
-        const calc::Cents amounts[4] = {row.payment, row.interest, row.principal, row.balance};
+        if (!parts[p]) continue;
+        const calc::ScheduleRow& row = *parts[p];
+        const calc::Cents amounts[4] = {row.payment, row.interest, row.Principal(), row.balance};
         for (int a = 0; a < 4; ++a)
             cells[static_cast<std::size_t>(1 + 4 * p + a)] = Money(amounts[a], dollar);
     }
@@ -57,8 +59,8 @@ Texts MakeTexts(const calc::LoanSchedule& s, const QString& code, bool dollar) {
                       .arg(code, QLatin1String(loan::RepaymentTimeName(terms.repaymentTime).data()),
                            Money(s.Instalment(), true));
     if (terms.extra > 0) texts.title += QStringLiteral(" + extra %1").arg(Money(terms.extra, true));
-    texts.rows.reserve(s.Rows().size());
-    for (std::size_t k = 0; k < s.Rows().size(); ++k)
+    texts.rows.reserve(s.Periods());
+    for (std::size_t k = 0; k < s.Periods(); ++k)
         texts.rows.push_back(RowCells(s, k, dollar));
 
     texts.totals[0] = QStringLiteral("Total");
