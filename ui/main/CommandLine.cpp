@@ -1,11 +1,10 @@
 #include "CommandLine.h"
 
+#include "NativeFileName.h"
 #include "loan/ScheduleExport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
 #include <sstream>
@@ -23,8 +22,11 @@ void Print(std::FILE* stream, const QString& text) {
 constexpr int kUsageError = 2;
 constexpr int kExportError = 1;
 
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+// A message that names files as the system holds them, byte for byte.
+void PrintBytes(std::FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
 }
 
 // --schedule FILE CODE [--time TIME] [--extra AMOUNT]: the CSV on standard output, or why not
@@ -57,18 +59,20 @@ int ExportSchedule(const QString& file, const QStringList& codes, const QString*
         }
         extraCents = *parsed;
     }
-    // The same rule as File > Open: a loan file is a file whose name ends in "loa".
-    if (file.right(3).toLower() != QLatin1String("loa") || !QFileInfo(file).isFile()) {
+    // The same rule as File > Open: a name ending in "loa" that is there and is no folder; the
+    // reader refuses anything else that is not a regular file.
+    if (file.right(3).toLower() != QLatin1String("loa") || !NativeFileName::Exists(file) ||
+        NativeFileName::IsDirectory(file)) {
         Print(stderr, QStringLiteral("%1 is not a loan file (.loa).\n").arg(file));
         return kExportError;
     }
     // Nothing reaches standard output unless the whole schedule was made.
     std::ostringstream csv;
     const loan::ExportResult result =
-        loan::ScheduleExport::WriteCsv(QFile::encodeName(file).toStdString(),
+        loan::ScheduleExport::WriteCsv(NativeFileName::EncodeToStd(file),
                                        codes.first().toStdString(), repaymentTime, extraCents, csv);
     if (!result.ok) {
-        Print(stderr, FromUtf8(result.error) + QLatin1Char('\n'));
+        PrintBytes(stderr, result.error);
         return kExportError;
     }
     const std::string text = std::move(csv).str();

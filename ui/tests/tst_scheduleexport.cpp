@@ -119,6 +119,8 @@ void tst_scheduleexport::refuses_data() {
                                      << "FILE.txt is not a loan file (.loa).";
     QTest::newRow("a folder") << QStringList{"--schedule", "DIR", "HOME"} << 1
                               << "DIR is not a loan file (.loa).";
+    QTest::newRow("damaged file") << QStringList{"--schedule", "DAMAGED.loa", "HOME"} << 1
+                                  << "\"DAMAGED.loa\" is not a loan file: record 1 is damaged.";
     QTest::newRow("no such loan") << QStringList{"--schedule", file, "BOAT"} << 1
                                   << "There is no loan \"BOAT\" in FILE.";
     QTest::newRow("loan without schedule")
@@ -155,10 +157,14 @@ void tst_scheduleexport::refuses() {
     QFile text(dir_.filePath(QStringLiteral("FILE.txt")));
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.close();
+    QFile damaged(dir_.filePath(QStringLiteral("DAMAGED.loa")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(114, 'x'));
+    damaged.close();
     const auto place = [this](QString s) {
         if (s == QLatin1String("FILE")) return file_;
         if (s == QLatin1String("DIR") || s.startsWith(QLatin1String("FILE.")) ||
-            s.startsWith(QLatin1String("missing")))
+            s.startsWith(QLatin1String("missing")) || s.startsWith(QLatin1String("DAMAGED")))
             return dir_.filePath(s);
         return s;
     };
@@ -167,6 +173,7 @@ void tst_scheduleexport::refuses() {
     error.replace(QStringLiteral("FILE.txt"), dir_.filePath(QStringLiteral("FILE.txt")))
         .replace(QStringLiteral("missing.loa"), dir_.filePath(QStringLiteral("missing.loa")))
         .replace(QStringLiteral("DIR "), dir_.filePath(QStringLiteral("DIR ")))
+        .replace(QStringLiteral("DAMAGED.loa"), dir_.filePath(QStringLiteral("DAMAGED.loa")))
         .replace(QStringLiteral("in FILE."), QStringLiteral("in ") + file_ + QLatin1Char('.'));
     const Run run = Program(arguments);
     QCOMPARE(run.exitCode, exitCode);
