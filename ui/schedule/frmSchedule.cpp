@@ -98,8 +98,9 @@ frmSchedule::frmSchedule(const QString& code, const calc::RepaymentFields& field
                  area.height() * 9 / 10));
 }
 
+// The table goes with the dialog's children, after the members: it lets go of the model first.
 frmSchedule::~frmSchedule() {
-    model_.SetSchedule(nullptr);
+    grdSchedule_->setModel(nullptr);
 }
 
 void frmSchedule::BuildControls() {
