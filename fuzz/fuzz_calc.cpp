@@ -1,11 +1,14 @@
 // Random field texts through the number helpers, the loan split, the repayment table, the key
 // filter and the print-out's amount text: no text the calculation writes may show an infinity
 // or a NaN, and a complete table is either a failure or 14 currency texts and an empty Cel(2).
+// The same loan's repayment schedule, where it has one, clears to $0.00, repays the amounts to
+// the cent and pays the table's instalment.
 //
 // Input: one byte for the changed field, two for a typed key, one each for caret and
 // selection, then texts separated by line feeds (fields 0..8, then the previous cells).
 
 #include "calc/KeyFilter.h"
+#include "calc/LoanSchedule.h"
 #include "calc/LoanSplit.h"
 #include "calc/NumberText.h"
 #include "calc/RepaymentTable.h"
@@ -113,6 +116,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(i == 2 ? table.cells[i].empty() : IsCurrencyText(table.cells[i]), "table cell",
                   table.cells[i]);
         }
+    }
+
+    const int time = 1 + data[0] % 5;
+    const calc::Cents extra = key % 1000 * 100;
+    const calc::ScheduleResult result = calc::LoanSchedule::FromFields(entry, time, extra);
+    if (result.schedule) {
+        const calc::LoanSchedule& s = *result.schedule;
+        Check(s.Totals().principal == s.Variable().Amount() + s.Fixed().Amount(),
+              "schedule principal", entry[calc::FieldTerm]);
+        Check(s.Periods() == 0 || s.Row(s.Periods() - 1).balance == 0, "schedule balance",
+              entry[calc::FieldTerm]);
+        const std::string& instalment = table.cells[static_cast<std::size_t>(3 * (time - 1))];
+        Check(table.failed ||
+                  instalment == calc::CurrencyTextOf(static_cast<double>(s.Instalment()) / 100),
+              "schedule instalment", instalment);
     }
 
     std::u16string text16;

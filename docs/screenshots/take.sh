@@ -58,6 +58,14 @@ xdotool mousemove --window "$id" $((250 * scale)) $((135 * scale)) click 1
 keys Home
 sleep 0.3
 shot main
+keys ctrl+r
+window "Repayment Schedule"
+keys alt+x
+type_text "200"
+sleep 0.3
+shot schedule
+keys Escape
+window "Untitled"
 keys ctrl+p
 window "Print"
 shot print

@@ -13,6 +13,7 @@
 #include "ui/dialogs/Interaction.h"
 #include "ui/dialogs/OptionTabStop.h"
 #include "ui/dialogs/Twips.h"
+#include "ui/schedule/frmSchedule.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -25,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QShortcutEvent>
 
 #include <algorithm>
@@ -156,6 +158,7 @@ frmLoanDetails::frmLoanDetails(loan::LoanTable& table, loan::LoanGrid& gridQuery
     setFont(dialogFont);
     setFixedSize(Twips::Size(this, 9315, 6480));
     BuildControls();
+    BuildScheduleAccess();
     Form_Load();
 }
 
@@ -745,4 +748,52 @@ void frmLoanDetails::cmdQuery_Click() {
         }
     }
     done(QDialog::Accepted);
+}
+
+// ---- The repayment schedule
+
+void frmLoanDetails::BuildScheduleAccess() {
+    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+    key->setAutoRepeat(false);
+    connect(key, &QShortcut::activated, this, &frmLoanDetails::ShowSchedule);
+}
+
+void frmLoanDetails::ShowSchedule() {
+    calc::RepaymentFields fields;
+    for (int i = 0; i < calc::FieldCode; ++i)
+        fields[static_cast<std::size_t>(i)] = Utf8(txtLoanRec_[i]->text());
+    frmSchedule::Show(this, txtLoanRec_[calc::FieldCode]->text(), fields,
+                      table_.RepaymentTimeIndex);
+}
+
+// The headings and cells of the results table, wherever they are placed within the dialog.
+QRect frmLoanDetails::ResultsArea() const {
+    QRect area;
+    const auto add = [this, &area](const QWidget* widget) {
+        area |= QRect(widget->mapTo(this, QPoint(0, 0)), widget->size());
+    };
+    for (const QLabel* heading : Gridf_)
+        add(heading);
+    for (const ClickLabel* cell : Cel_)
+        add(cell);
+    return area;
+}
+
+// Reached by the menu requests that the results table's own widgets leave unanswered.
+void frmLoanDetails::contextMenuEvent(QContextMenuEvent* event) {
+    if (!ResultsArea().contains(event->pos())) {
+        QDialog::contextMenuEvent(event);
+        return;
+    }
+    // One menu for the dialog's life: its action opens a modal window while the menu is still
+    // handling the key or click that chose it.
+    if (!mnuResults_) {
+        mnuResults_ = new QMenu(this);
+        mnuResults_->setObjectName(QStringLiteral("mnuResults"));
+        QAction* schedule = mnuResults_->addAction(QStringLiteral("Repayment &Schedule"));
+        schedule->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+        schedule->setShortcutVisibleInContextMenu(true);
+        connect(schedule, &QAction::triggered, this, &frmLoanDetails::ShowSchedule);
+    }
+    mnuResults_->popup(event->globalPos());
 }

@@ -11,6 +11,7 @@ class QContextMenuEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
@@ -66,6 +67,7 @@ class frmLoanDetails : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     void BuildControls();
@@ -96,6 +98,12 @@ class frmLoanDetails : public QDialog {
     void SetFieldBackground(int index, const QColor& colour);
     void ShowFailure(std::string_view message);
 
+    // The repayment schedule of the loan as typed, for the chosen repayment time: Ctrl+R, or
+    // the context menu over the results table.
+    void BuildScheduleAccess();
+    void ShowSchedule();
+    QRect ResultsArea() const;
+
     loan::LoanTable& table_;
     loan::LoanGrid& gridQuery_;
     std::function<void()> makeUntitled_;
@@ -116,6 +124,7 @@ class frmLoanDetails : public QDialog {
     QLabel* lblTitle_ = nullptr;
     std::array<QLabel*, kHeadings> Gridf_{};
     std::array<ClickLabel*, kCells> Cel_{};
+    QMenu* mnuResults_ = nullptr;
 
     // The field whose got-focus handler ran last without its lost-focus handler. A focus change
     // that only follows the window's activation is not reported by the fields themselves, so

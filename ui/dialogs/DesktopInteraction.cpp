@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
@@ -176,4 +177,21 @@ std::unique_ptr<QPrinter> DesktopInteraction::NewPrinter(const QString& jobName)
 
 int DesktopInteraction::Exec(QDialog& dialog) {
     return dialog.exec();
+}
+
+Interaction::PrintOutcome DesktopInteraction::PrintWithPreview(QWidget* parent,
+                                                               const PrintJob& print,
+                                                               bool landscape) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintPreviewDialog preview(&printer, parent);
+    // The last run is the one for the printer, once the user has printed.
+    bool printed = true;
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&print, &printed](QPrinter* target) {
+                         QtPrinter out(*target);
+                         printed = print(out);
+                     });
+    if (preview.exec() != QDialog::Accepted) return PrintOutcome::Cancelled;
+    return printed ? PrintOutcome::Printed : PrintOutcome::Failed;
 }

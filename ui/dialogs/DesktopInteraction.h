@@ -5,7 +5,8 @@
 class QFileDialog;
 class QPrinter;
 
-// Real dialogs: QMessageBox, Qt's own (non-native) file dialog, QPrintDialog, QDialog::exec.
+// Real dialogs: QMessageBox, Qt's own (non-native) file dialog, QPrintDialog,
+// QPrintPreviewDialog, QDialog::exec.
 class DesktopInteraction final : public Interaction {
 public:
     Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
@@ -20,4 +21,5 @@ public:
     static void SetUp(QFileDialog& dialog, const FileRequest& request);
     // The printer the printer dialog starts from, its job named jobName.
     static std::unique_ptr<QPrinter> NewPrinter(const QString& jobName);
+    PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape) override;
 };

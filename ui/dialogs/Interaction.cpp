@@ -18,3 +18,10 @@ void Interaction::Install(Interaction* interaction) { installed = interaction; }
 std::unique_ptr<Printer> Interaction::ChoosePrinterForJob(QWidget* parent, const QString&) {
     return ChoosePrinter(parent);
 }
+
+Interaction::PrintOutcome Interaction::PrintWithPreview(QWidget* parent, const PrintJob& print,
+                                                        bool) {
+    const std::unique_ptr<Printer> printer = ChoosePrinter(parent);
+    if (!printer) return PrintOutcome::Cancelled;
+    return print(*printer) ? PrintOutcome::Printed : PrintOutcome::Failed;
+}

@@ -42,6 +42,14 @@ public:
     // Shows one of the program's own dialogs modally; returns its result code.
     virtual int Exec(QDialog& dialog) = 0;
 
+    enum class PrintOutcome { Printed, Cancelled, Failed };
+    // Prints with print(printer), which ends the job and returns false when the printer failed.
+    // The desktop shows a print preview first (in landscape when asked), from which the user
+    // prints or not; print runs for the preview pages and again for the printer. Without a
+    // preview of its own an interaction prints straight to the printer the user sets up.
+    using PrintJob = std::function<bool(Printer&)>;
+    virtual PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape);
+
     static Interaction& Current();
     // Replaces the interaction for the rest of the run (tests); nullptr restores the desktop one.
     static void Install(Interaction* interaction);

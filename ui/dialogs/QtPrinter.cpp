@@ -1,10 +1,16 @@
 #include "QtPrinter.h"
 
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPrinter>
 
-QtPrinter::QtPrinter(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
+#include <algorithm>
+
+QtPrinter::QtPrinter(std::unique_ptr<QPrinter> printer)
+    : owned_(std::move(printer)), printer_(owned_.get()) {}
+
+QtPrinter::QtPrinter(QPrinter& printer) : printer_(&printer) {}
 
 QtPrinter::~QtPrinter() {
     if (!painter_.isActive()) return;
@@ -22,7 +28,7 @@ bool QtPrinter::Failed() const {
 
 bool QtPrinter::Begin() {
     if (painter_.isActive()) return true;
-    if (ended_ || !painter_.begin(printer_.get())) return false;
+    if (ended_ || !painter_.begin(printer_)) return false;
     y_ = 0;
     pageBreakDue_ = false;
     return !Failed();
@@ -63,4 +69,26 @@ bool QtPrinter::EndDoc() {
     ended_ = true;
     if (!painter_.isActive()) return true; // nothing was printed: no blank page
     return painter_.end() && !Failed();
+}
+
+bool QtPrinter::SetFixedPitch() {
+    const int points = font_.pointSize();
+    font_ = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font_.setStyleHint(QFont::Monospace);
+    if (points > 0) font_.setPointSize(points);
+    return true;
+}
+
+int QtPrinter::LinesPerPage() {
+    const QFontMetricsF metrics(font_, printer_);
+    const double pageHeight =
+        printer_->pageLayout().paintRectPixels(printer_->resolution()).height();
+    // As PrintLine breaks: a line fits while its whole height stays on the page.
+    return std::max(1, static_cast<int>((pageHeight - metrics.height()) / metrics.lineSpacing()) + 1);
+}
+
+int QtPrinter::CharactersPerLine() {
+    const QFontMetricsF metrics(font_, printer_);
+    const double pageWidth = printer_->pageLayout().paintRectPixels(printer_->resolution()).width();
+    return static_cast<int>(pageWidth / metrics.horizontalAdvance(QLatin1Char('0')));
 }

@@ -16,12 +16,17 @@ class QPrinter;
 class QtPrinter final : public Printer {
   public:
     explicit QtPrinter(std::unique_ptr<QPrinter> printer);
+    // Prints on a printer owned elsewhere (a print preview's).
+    explicit QtPrinter(QPrinter& printer);
     ~QtPrinter() override;
 
     bool SetFontSize(int points) override;
     bool PrintLine(const QString& text) override;
     bool NewPage() override;
     bool EndDoc() override;
+    bool SetFixedPitch() override;
+    int LinesPerPage() override;
+    int CharactersPerLine() override;
 
     QPrinter& Device() { return *printer_; }
 
@@ -29,7 +34,8 @@ class QtPrinter final : public Printer {
     bool Begin();
     bool Failed() const;
 
-    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPrinter> owned_;
+    QPrinter* printer_;
     QPainter painter_;
     QFont font_;
     double y_ = 0;

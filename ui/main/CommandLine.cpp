@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "NativeFileName.h"
+#include "loan/ScheduleExport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 namespace {
 
@@ -41,6 +43,73 @@ QString FullPath(const QString& name) {
                            QLatin1Char('/') + name);
 }
 
+// Exit codes of a schedule export: a command line that asks for no such thing, and a loan file
+// or loan that gives no schedule.
+constexpr int kUsageError = 2;
+constexpr int kExportError = 1;
+
+// A message that names files as the system holds them, byte for byte.
+void PrintBytes(std::FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+// --schedule FILE CODE [--time TIME] [--extra AMOUNT]: the CSV on standard output, or why not
+// on standard error. Returns the exit code.
+int ExportSchedule(const QString& file, const QStringList& codes, const QString* time,
+                   const QString* extra) {
+    if (codes.size() != 1) {
+        Print(stderr, QStringLiteral("--schedule needs a loan file and one loan code: "
+                                     "--schedule FILE.loa CODE\n"));
+        return kUsageError;
+    }
+    std::optional<int> repaymentTime;
+    if (time) {
+        repaymentTime = loan::ScheduleExport::ParseTime(time->toStdString());
+        if (!repaymentTime) {
+            Print(stderr, QStringLiteral("Unknown repayment time \"%1\": use Weekly, Fortnightly, "
+                                         "\"Bi Monthly\", Monthly or Quarterly.\n")
+                              .arg(*time));
+            return kUsageError;
+        }
+    }
+    calc::Cents extraCents = 0;
+    if (extra) {
+        const auto parsed = loan::ScheduleExport::ParseExtra(extra->toStdString());
+        if (!parsed) {
+            Print(stderr, QStringLiteral("The extra payment \"%1\" is not an amount of dollars "
+                                         "from 0 to 99999999.99, such as 50 or 12.50.\n")
+                              .arg(*extra));
+            return kUsageError;
+        }
+        extraCents = *parsed;
+    }
+    // The same rule as File > Open: a name ending in "loa" that is there and is no folder; the
+    // reader refuses anything else that is not a regular file.
+    if (file.right(3).toLower() != QLatin1String("loa") || !NativeFileName::Exists(file) ||
+        NativeFileName::IsDirectory(file)) {
+        Print(stderr, QStringLiteral("%1 is not a loan file (.loa).\n").arg(file));
+        return kExportError;
+    }
+    // Nothing reaches standard output unless the whole schedule was made.
+    std::ostringstream csv;
+    const loan::ExportResult result =
+        loan::ScheduleExport::WriteCsv(NativeFileName::EncodeToStd(file),
+                                       codes.first().toStdString(), repaymentTime, extraCents, csv);
+    if (!result.ok) {
+        PrintBytes(stderr, result.error);
+        return kExportError;
+    }
+    const std::string text = std::move(csv).str();
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        Print(stderr, QStringLiteral("The schedule could not be written to standard output.\n"));
+        return kExportError;
+    }
+    return 0;
+}
+
 } // namespace
 
 QStringList CommandLine::Arguments(int argc, const char* const argv[]) {
@@ -61,6 +130,22 @@ CommandLine::CommandLine(const QStringList& arguments) {
         QStringLiteral("FILE"),
         QStringLiteral("A loan file (.loa) to open once the window is up, as File > Open does."),
         QStringLiteral("[FILE]"));
+    const QCommandLineOption schedule(
+        QStringLiteral("schedule"),
+        QStringLiteral("Write the repayment schedule of the loan CODE in the loan file FILE to "
+                       "standard output as CSV, then exit: --schedule FILE.loa CODE."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption time(
+        QStringLiteral("time"),
+        QStringLiteral("With --schedule: the repayment time, Weekly, Fortnightly, \"Bi Monthly\", "
+                       "Monthly or Quarterly (default: the loan's own)."),
+        QStringLiteral("TIME"));
+    const QCommandLineOption extra(
+        QStringLiteral("extra"),
+        QStringLiteral("With --schedule: an extra payment each period in dollars, such as 50 or "
+                       "12.50."),
+        QStringLiteral("AMOUNT"));
+    parser.addOptions({schedule, time, extra});
 
     finished_ = true;
     if (!parser.parse(arguments)) {
@@ -78,6 +163,18 @@ CommandLine::CommandLine(const QStringList& arguments) {
         return;
     }
     const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(schedule)) {
+        const QString timeValue = parser.value(time), extraValue = parser.value(extra);
+        exitCode_ = ExportSchedule(parser.value(schedule), positional,
+                                   parser.isSet(time) ? &timeValue : nullptr,
+                                   parser.isSet(extra) ? &extraValue : nullptr);
+        return;
+    }
+    if (parser.isSet(time) || parser.isSet(extra)) {
+        Print(stderr, QStringLiteral("--time and --extra go with --schedule.\n"));
+        exitCode_ = kUsageError;
+        return;
+    }
     if (positional.size() > 1) {
         Print(stderr, QStringLiteral("Only one loan file can be opened.\n"));
         exitCode_ = 2;

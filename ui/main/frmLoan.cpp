@@ -8,6 +8,7 @@
 #include "loan/BackupStore.h"
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
+#include "loan/ScheduleExport.h"
 #include "ui/details/frmLoanDetails.h"
 #include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
@@ -15,6 +16,7 @@
 #include "ui/dialogs/Twips.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmSearch.h"
+#include "ui/schedule/frmSchedule.h"
 
 #include <QAction>
 #include <QApplication>
@@ -240,7 +242,8 @@ void frmLoan::BuildMenus() {
           {{"&New", QKeySequence(Qt::CTRL | Qt::Key_N)},
            {"&Edit", QKeySequence(Qt::CTRL | Qt::Key_E)},
            {"&Delete", QKeySequence(Qt::CTRL | Qt::Key_D)},
-           {"&Search", QKeySequence(Qt::CTRL | Qt::Key_C)}},
+           {"&Search", QKeySequence(Qt::CTRL | Qt::Key_C)},
+           {"Sc&hedule", QKeySequence(Qt::CTRL | Qt::Key_R)}},
           gridItems_, &frmLoan::mnuGridItem_Click);
     build("&Help", {{"&About", {}}}, helpItems_, &frmLoan::mnuHelpItem_Click);
 }
@@ -347,6 +350,9 @@ void frmLoan::mnuGridItem_Click(int index) {
         break;
     case GridSearch:
         Search();
+        break;
+    case GridSchedule:
+        ShowSchedule();
         break;
     default:
         break;
@@ -675,4 +681,20 @@ void frmLoan::Search() {
     frmSearch search(
         Table.Grid, [this] { EditLoan(); }, this);
     Interaction::Current().Exec(search);
+}
+
+void frmLoan::ShowSchedule() {
+    if (BusyPointer::IsBusy()) return;
+    const loan::LoanGrid& grid = Table.Grid;
+    const int row = grid.Row();
+    // A loan row, whichever of its cells is current; never the headings or the blank row.
+    if (row < 1 || row > grid.Rows() - 2) {
+        Interaction::Current().Message(
+            this, QStringLiteral("A Loan must be selected from the grid to show its Schedule."),
+            kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Information);
+        return;
+    }
+    frmSchedule::Show(this, FromUtf8(grid.TextAt(row, loan::ColCode)),
+                      loan::ScheduleExport::FieldsOfRow(grid, row),
+                      loan::RepaymentTimeIndexOf(grid.TextAt(row, loan::ColRepaymentTime)));
 }

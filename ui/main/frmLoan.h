@@ -68,7 +68,7 @@ class frmLoan : public QMainWindow {
         FilePrint = 6,
         FileExit = 8
     };
-    enum GridItem { GridNew = 0, GridEdit = 1, GridDelete = 2, GridSearch = 3 };
+    enum GridItem { GridNew = 0, GridEdit = 1, GridDelete = 2, GridSearch = 3, GridSchedule = 4 };
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -118,6 +118,8 @@ class frmLoan : public QMainWindow {
     void NewLoan();
     void FilePrintCommand();
     void Search();
+    // The repayment schedule of the current row's loan.
+    void ShowSchedule();
 
     // The loan details dialog: created on first reference, discarded once it has closed, so
     // every opening starts from its design state.

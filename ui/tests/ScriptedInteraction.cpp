@@ -26,6 +26,11 @@ ScriptedInteraction& ScriptedInteraction::ExpectPrinter(PrinterMaker make) {
     return *this;
 }
 
+ScriptedInteraction& ScriptedInteraction::ExpectPreview(PrinterMaker make) {
+    steps_.push_back(PreviewStep{std::move(make)});
+    return *this;
+}
+
 ScriptedInteraction& ScriptedInteraction::ExpectDialog(DialogScript script) {
     steps_.push_back(std::move(script));
     return *this;
@@ -90,6 +95,18 @@ std::unique_ptr<Printer> ScriptedInteraction::ChoosePrinter(QWidget*) {
     return make ? make() : nullptr;
 }
 
+Interaction::PrintOutcome ScriptedInteraction::PrintWithPreview(QWidget*, const PrintJob& print,
+                                                                bool landscape) {
+    previewsLandscape << landscape;
+    auto* step = Next<PreviewStep>("print preview", QString());
+    if (!step) return PrintOutcome::Cancelled;
+    const PrinterMaker make = std::move(step->make);
+    steps_.pop_front();
+    const std::unique_ptr<Printer> printer = make ? make() : nullptr;
+    if (!printer) return PrintOutcome::Cancelled;
+    return print(*printer) ? PrintOutcome::Printed : PrintOutcome::Failed;
+}
+
 int ScriptedInteraction::Exec(QDialog& dialog) {
     auto* step = Next<DialogScript>("dialog", dialog.windowTitle());
     if (!step) return QDialog::Rejected;
@@ -119,4 +136,5 @@ void ScriptedInteraction::Clear() {
     messagesShown.clear();
     fileRequests.clear();
     printJobNames.clear();
+    previewsLandscape.clear();
 }

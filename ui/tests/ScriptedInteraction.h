@@ -25,6 +25,8 @@ public:
     ScriptedInteraction& ExpectFile(FileMode mode, std::optional<QString> path);
     // make() gives the printer; returning nullptr cancels the printer dialog.
     ScriptedInteraction& ExpectPrinter(PrinterMaker make);
+    // A print preview from which the user prints on make()'s printer; nullptr closes it unprinted.
+    ScriptedInteraction& ExpectPreview(PrinterMaker make);
     // script drives the shown dialog with real key and mouse events and must close it.
     ScriptedInteraction& ExpectDialog(DialogScript script);
 
@@ -34,6 +36,7 @@ public:
     std::unique_ptr<Printer> ChoosePrinter(QWidget* parent) override;
     std::unique_ptr<Printer> ChoosePrinterForJob(QWidget* parent, const QString& jobName) override;
     int Exec(QDialog& dialog) override;
+    PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape) override;
 
     // Empty when every exchange matched its step and every step was used.
     QString Errors() const;
@@ -43,6 +46,7 @@ public:
     QStringList messagesShown;        // "caption|text" of every message box, in order
     QList<FileRequest> fileRequests;  // every file dialog request, in order
     QStringList printJobNames;        // the job name given to every printer dialog, in order
+    QList<bool> previewsLandscape;    // every print preview: whether it opened in landscape
 
 private:
     struct MessageStep {
@@ -55,7 +59,10 @@ private:
         FileMode mode;
         std::optional<QString> path;
     };
-    using Step = std::variant<MessageStep, FileStep, PrinterMaker, DialogScript>;
+    struct PreviewStep {
+        PrinterMaker make;
+    };
+    using Step = std::variant<MessageStep, FileStep, PrinterMaker, DialogScript, PreviewStep>;
 
     template <typename T> T* Next(const char* what, const QString& detail);
 

@@ -1,4 +1,5 @@
 // The Print command and the loan block, against a recording printer and the real Qt printer.
+#include "RecordingPrinter.h"
 #include "ScriptedInteraction.h"
 
 #include "loan/LoanGrid.h"
@@ -27,52 +28,6 @@ namespace {
 
 using Kind = Interaction;
 using Loan = std::array<const char*, loan::kLoanCols>;
-
-// What a print job did: "font N", "line:<text>", "page", "end", and "gone" when the printer
-// object was destroyed. failAt makes the operation with that index (0-based) fail.
-struct PrintLog {
-    QStringList ops;
-    int failAt = -1;
-    bool busyThroughout = true;
-
-    QStringList Lines() const {
-        QStringList lines;
-        for (const QString& op : ops)
-            if (op.startsWith("line:")) lines << op.mid(5);
-        return lines;
-    }
-    // The loan codes printed, each block's first line, with "|" for a page break.
-    QString Blocks() const {
-        QStringList out;
-        for (const QString& op : ops) {
-            if (op.startsWith("line:Loan Description    ")) out << op.mid(25);
-            if (op == "page") out << "|";
-        }
-        return out.join(' ');
-    }
-};
-
-class RecordingPrinter final : public Printer {
-  public:
-    explicit RecordingPrinter(PrintLog& log) : log_(log) {}
-    ~RecordingPrinter() override { log_.ops << "gone"; }
-    bool SetFontSize(int points) override { return Step(QString("font %1").arg(points)); }
-    bool PrintLine(const QString& text) override { return Step("line:" + text); }
-    bool NewPage() override { return Step("page"); }
-    bool EndDoc() override { return Step("end"); }
-
-  private:
-    bool Step(const QString& op) {
-        if (!BusyPointer::IsBusy()) log_.busyThroughout = false;
-        if (log_.failAt == log_.ops.size()) {
-            log_.ops << "failed " + op;
-            return false;
-        }
-        log_.ops << op;
-        return true;
-    }
-    PrintLog& log_;
-};
 
 Loan MakeLoan(const char* code, const char* active) {
     return {code,  "50000", "25",      "60",        "7.5",        "30000", "40",

@@ -1,0 +1,109 @@
+#include "ScheduleModel.h"
+
+#include "calc/LoanSchedule.h"
+#include "calc/NumberText.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kParts[3] = {"Variable", "Fixed", "Loan"};
+constexpr const char* kAmounts[4] = {"Payment", "Interest", "Principal", "Balance"};
+
+calc::Cents Field(const calc::ScheduleRow& row, int amount) {
+    switch (amount) {
+    case 0:
+        return row.payment;
+    case 1:
+        return row.interest;
+    case 2:
+        return row.Principal();
+    default:
+        return row.balance;
+    }
+}
+
+QString Currency(calc::Cents cents) {
+    return QString::fromStdString(calc::CurrencyTextOf(static_cast<double>(cents) / 100));
+}
+
+} // namespace
+
+ScheduleModel::ScheduleModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ScheduleModel::SetSchedule(const calc::LoanSchedule* schedule) {
+    beginResetModel();
+    schedule_ = schedule;
+    endResetModel();
+}
+
+QString ScheduleModel::ColumnName(int column) {
+    if (column <= 0 || column >= kColumns) return QStringLiteral("Period");
+    return QStringLiteral("%1 %2").arg(QLatin1String(kParts[(column - 1) / 4]),
+                                       QLatin1String(kAmounts[(column - 1) % 4]));
+}
+
+QString ScheduleModel::WidestAmount() const {
+    calc::Cents largest = 0, lowest = 0;
+    if (schedule_) {
+        // The loan's rows hold the sums of the parts', so the extremes are among them.
+        for (std::size_t k = 0; k < schedule_->Periods(); ++k) {
+            const calc::ScheduleRow row = schedule_->Row(k);
+            for (const calc::Cents amount : {row.payment, row.Principal(), row.balance}) {
+                largest = std::max(largest, amount);
+                lowest = std::min(lowest, amount);
+            }
+        }
+    }
+    const QString high = Currency(largest), low = Currency(lowest);
+    return low.size() > high.size() ? low : high;
+}
+
+std::optional<calc::ScheduleRow> ScheduleModel::RowOf(int part, int period) const {
+    const auto k = static_cast<std::size_t>(period);
+    if (part == 2) return schedule_->Row(k);
+    const auto& rows = part == 0 ? schedule_->Variable().Rows() : schedule_->Fixed().Rows();
+    if (k >= rows.size()) return std::nullopt;
+    return rows[k];
+}
+
+int ScheduleModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !schedule_) return 0;
+    return static_cast<int>(schedule_->Periods());
+}
+
+int ScheduleModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant ScheduleModel::data(const QModelIndex& index, int role) const {
+    if (!schedule_ || !index.isValid()) return {};
+    const int period = index.row();
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole: {
+        if (column == 0) return QString::number(period + 1);
+        const std::optional<calc::ScheduleRow> row = RowOf((column - 1) / 4, period);
+        return row ? Currency(Field(*row, (column - 1) % 4)) : QString();
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::AccessibleDescriptionRole:
+        return QStringLiteral("Period %1 %2").arg(period + 1).arg(ColumnName(column));
+    default:
+        return {};
+    }
+}
+
+QVariant ScheduleModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole) {
+        if (section == 0) return QStringLiteral("Period");
+        return QStringLiteral("%1\n%2").arg(QLatin1String(kParts[(section - 1) / 4]),
+                                            QLatin1String(kAmounts[(section - 1) % 4]));
+    }
+    if (role == Qt::AccessibleTextRole) return ColumnName(section);
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignCenter);
+    return {};
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "calc/RepaymentSchedule.h"
+
+#include <QAbstractTableModel>
+
+#include <optional>
+
+namespace calc {
+class LoanSchedule;
+}
+
+// Shows a calc::LoanSchedule to a table view without copying it: column 0 the period, then
+// payment, interest, principal and balance of the variable part, the fixed part and the whole
+// loan, in the program's currency form. A part that is paid off shows empty cells.
+class ScheduleModel final : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    static constexpr int kColumns = 13;
+
+    explicit ScheduleModel(QObject* parent = nullptr);
+
+    // The schedule shown, or none; it must outlive its showing.
+    void SetSchedule(const calc::LoanSchedule* schedule);
+    const calc::LoanSchedule* Schedule() const { return schedule_; }
+
+    // The widest amount text of the schedule, for the columns' width.
+    QString WidestAmount() const;
+    // "Variable Payment"... for a column; "Period" for column 0.
+    static QString ColumnName(int column);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  private:
+    // The row of a part (0 variable, 1 fixed, 2 loan) in a period, or none once it is paid off.
+    std::optional<calc::ScheduleRow> RowOf(int part, int period) const;
+
+    const calc::LoanSchedule* schedule_ = nullptr;
+};
