@@ -13,22 +13,16 @@ namespace loan {
 
 namespace {
 
-// Upper-cases a cell without touching the heap for the short texts a loan holds.
+// Upper-cases cells into one buffer, so a scan does not allocate for every row.
 class UpperText {
   public:
     std::string_view Of(std::string_view text) {
-        char* out = buffer_;
-        if (text.size() > sizeof buffer_) {
-            if (text.size() > large_.size()) large_.resize(text.size());
-            out = large_.data();
-        }
-        UpperCaseInto(text, out);
-        return {out, text.size()};
+        UpperCaseInto(text, buffer_);
+        return buffer_;
     }
 
   private:
-    char buffer_[128];
-    std::string large_;
+    std::string buffer_;
 };
 
 // The first characters of text, up to count of them; UTF-8 sequences are never split.
@@ -67,13 +61,12 @@ void SetRowTexts(LoanGrid& grid, int row, const std::vector<std::string>& texts)
 int LoanQuery::SearchCode(LoanGrid& grid, std::string_view entry) {
     grid.SetCol(ColCode);
     grid.SetRow(0);
-    const std::string key = UpperCase(Trimmed(entry));
+    const std::string key = UpperCase(TrimmedSpaces(entry));
     if (key.empty() || grid.Rows() <= 2) return -1;
     UpperText upper;
     for (int r = 1; r < grid.Rows(); ++r) {
         grid.SetRow(r);
-        const std::string_view cell = grid.Text();
-        if (cell.size() == key.size() && upper.Of(cell) == key) return r;
+        if (upper.Of(grid.Text()) == key) return r;
     }
     return -1;
 }
@@ -88,8 +81,7 @@ bool LoanQuery::QueryByCode(LoanGrid& grid, std::string_view code) {
     int found = -1;
     for (int r = 1; r < grid.Rows() && found < 0; ++r) {
         grid.SetRow(r);
-        const std::string_view cell = Trimmed(grid.Text());
-        if (cell.size() == key.size() && upper.Of(cell) == key) found = r;
+        if (upper.Of(Trimmed(grid.Text())) == key) found = r;
     }
     if (found < 0) return false;
 
@@ -136,9 +128,7 @@ void LoanQuery::QueryByExample(LoanGrid& grid, LoanGrid& staging,
         if ((optYes && active == "Yes") || (optNo && active == "No")) return true;
         for (const Needle& needle : needles) {
             const std::string_view cell = Trimmed(cells[static_cast<std::size_t>(needle.col)]);
-            if (cell.size() >= needle.text.size() &&
-                upper.Of(cell).find(needle.text) != std::string_view::npos)
-                return true;
+            if (upper.Of(cell).find(needle.text) != std::string_view::npos) return true;
         }
         return false;
     };

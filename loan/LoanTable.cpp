@@ -1,5 +1,7 @@
 #include "LoanTable.h"
 
+#include "UnicodeUpper.h"
+
 #include <stdexcept>
 
 namespace loan {
@@ -16,39 +18,89 @@ std::string_view RepaymentTimeName(int index) {
     return kRepaymentTimeNames[static_cast<std::size_t>(index)];
 }
 
-void UpperCaseInto(std::string_view text, char* out) {
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
+namespace {
+
+// The code point of the UTF-8 sequence at text[i] and its length, or length 0 where the bytes
+// are no valid sequence.
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& c) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2, c = b & 0x1Fu;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3, c = b & 0x0Fu;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4, c = b & 0x07u;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto t = static_cast<unsigned char>(text[i + k]);
+        if ((t & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (t & 0x3Fu);
+    }
+    const char32_t smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    return length;
+}
+
+void AppendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+void UpperCaseInto(std::string_view text, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < text.size();) {
         const auto b = static_cast<unsigned char>(text[i]);
         if (b < 0x80) {
-            out[i] = (b >= 'a' && b <= 'z') ? static_cast<char>(b - 0x20) : static_cast<char>(b);
+            out += (b >= 'a' && b <= 'z') ? static_cast<char>(b - 0x20) : static_cast<char>(b);
+            ++i;
             continue;
         }
-        out[i] = text[i];
-        if (i + 1 >= n) continue;
-        const auto c = static_cast<unsigned char>(text[i + 1]);
-        // The lower-case letters of Windows-1252 are all two-byte sequences, and so are their
-        // capitals; anything else is copied through untouched.
-        unsigned char lead = b, trail = c;
-        if (b == 0xC3 && c >= 0xA0 && c <= 0xBE && c != 0xB7) {
-            trail = static_cast<unsigned char>(c - 0x20); // à..þ except ÷
-        } else if (b == 0xC3 && c == 0xBF) {
-            lead = 0xC5, trail = 0xB8; // ÿ -> Ÿ
-        } else if (b == 0xC5 && (c == 0xA1 || c == 0x93 || c == 0xBE)) {
-            trail = static_cast<unsigned char>(c - 1); // š œ ž
-        } else {
+        char32_t c = 0;
+        const std::size_t length = DecodeUtf8(text, i, c);
+        if (length == 0) { // not UTF-8: the byte is kept as it is
+            out += text[i];
+            ++i;
             continue;
         }
-        out[i] = static_cast<char>(lead);
-        out[i + 1] = static_cast<char>(trail);
-        ++i;
+        char32_t upper[3];
+        const int count = UnicodeUpper(c, upper);
+        for (int k = 0; k < count; ++k)
+            AppendUtf8(upper[k], out);
+        i += length;
     }
 }
 
 std::string UpperCase(std::string_view text) {
-    std::string upper(text.size(), '\0');
-    UpperCaseInto(text, upper.data());
+    std::string upper;
+    upper.reserve(text.size());
+    UpperCaseInto(text, upper);
     return upper;
+}
+
+std::string_view TrimmedSpaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
 }
 
 std::string_view Trimmed(std::string_view text) {

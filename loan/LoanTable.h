@@ -59,12 +59,15 @@ int RepaymentTimeIndexOf(std::string_view name);
 // The name of index 1..5; any other index gives "Monthly".
 std::string_view RepaymentTimeName(int index);
 
-// Upper case for the letters a loan file can hold (ASCII and Windows-1252), over UTF-8 text.
+// UTF-8 text in capitals, by Unicode's full mapping ("straße" becomes "STRASSE"), so its length
+// may change. Bytes that are not UTF-8 are kept as they are.
 std::string UpperCase(std::string_view text);
-// As UpperCase, into out, which has room for text.size() bytes: upper-casing keeps the length.
-void UpperCaseInto(std::string_view text, char* out);
+// As UpperCase, into out (its room is reused).
+void UpperCaseInto(std::string_view text, std::string& out);
 // Without leading and trailing blanks (space and tab).
 std::string_view Trimmed(std::string_view text);
+// Without leading and trailing spaces; tabs stay.
+std::string_view TrimmedSpaces(std::string_view text);
 
 // The loan table: row 0 the headings, loans in rows 1..R-2, the blank row R-1 always last.
 // Every operation goes through the grid's current cell, as the window's commands rely on

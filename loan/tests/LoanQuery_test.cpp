@@ -37,7 +37,9 @@ TEST(SearchCode, FindsTheFirstEqualCodeWhateverTheCase) {
                                {" ABC12", "1", "1", "Yes"},
                                {"abc12", "1", "1", "Yes"},
                                {"ABC12", "1", "1", "Yes"},
-                               {"Crème", "1", "1", "Yes"}});
+                               {"Crème", "1", "1", "Yes"},
+                               {"ЖИЛЬЁ", "1", "1", "Yes"},
+                               {"Straße", "1", "1", "Yes"}});
     const struct {
         std::string_view entry;
         int found;
@@ -45,8 +47,11 @@ TEST(SearchCode, FindsTheFirstEqualCodeWhateverTheCase) {
     } cases[] = {
         {"  abc12 ", 3, 3}, // spaces around the entry do not count
         {"ABC12", 3, 3},    // the topmost of equal codes
-        {"CRÈME", 5, 5},    // Windows-1252 letters fold too
-        {"abc1", -1, 6},    // no match: current row is the last row
+        {"CRÈME", 5, 5},    // letters beyond ASCII fold too
+        {"жильё", 6, 6},    // whatever their script
+        {"STRASSE", 7, 7},  // by the full mapping
+        {"abc1", -1, 8},    // no match: current row is the last row
+        {"\tABC12", -1, 8}, // only spaces are trimmed
         {" ", -1, 0},       // blank entry: no scan
         {"", -1, 0},        //
     };
@@ -92,6 +97,15 @@ TEST(QueryByCode, TheFoundLoanBecomesTheOnlyOneCutToTheRecordWidths) {
     EXPECT_EQ(table.Grid.TextAt(1, 12), "No");
     EXPECT_TRUE(table.Grid.RowIsBlank(2));
     EXPECT_EQ(table.Grid.TextAt(0, 0), "Loan Code");
+}
+
+TEST(QueryByCode, ComparesInCapitalsOfAnyScript) {
+    for (const auto& [code, typed] : {std::pair{"ЖИЛЬЁ", "жильё"}, std::pair{"Straße", "STRASSE"},
+                                      std::pair{"ǅ", "ǆ"}}) {
+        LoanTable table = TableOf({{"A", "1", "1", "Yes"}, {code, "1", "1", "Yes"}});
+        ASSERT_TRUE(LoanQuery::QueryByCode(table.Grid, typed)) << typed;
+        EXPECT_EQ(table.Grid.TextAt(1, 0), code);
+    }
 }
 
 TEST(QueryByCode, CutsByCharactersAndTrimsAfterCutting) {

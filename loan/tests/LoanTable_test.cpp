@@ -48,21 +48,33 @@ TEST(TextHelpers, UpperCase) {
         {"abc12", "ABC12"},
         {"MiXeD 9!", "MIXED 9!"},
         {"àéîõüþ", "ÀÉÎÕÜÞ"},
-        {"÷ß", "÷ß"}, // not letters with a capital in the code page
+        {"÷", "÷"},
         {"šœžÿ", "ŠŒŽŸ"},
         {"ÀŠ€", "ÀŠ€"},
-        {"straße", "STRAßE"},
-        {"ж", "ж"}, // outside the code page: left alone
-        {"\xC3", "\xC3"},
+        {"жильё", "ЖИЛЬЁ"},
+        {"straße", "STRASSE"},  // one letter, two capitals
+        {"ﬁx ŉ", "FIX ʼN"},     // ligature; a capital that starts with a modifier letter
+        {"ıſ", "IS"},          // capitals shorter than their letters
+        {"ɐ", "Ɐ"},            // and longer
+        {"ǆ ǅ", "Ǆ Ǆ"},        // title case to upper case
+        {"ἀΐ", "Ἀ\u0399\u0308\u0301"}, // capitals with combining marks
+        {"𐐨", "𐐀"},           // beyond the first plane
+        {"\xC3", "\xC3"},       // broken sequences are kept byte for byte
         {"a\xFF"
-         "b",
+         "b\xC3\xA9\xE2\x82",
          "A\xFF"
-         "B"},
+         "B\xC3\x89\xE2\x82"},
+        {"\xED\xA0\x80\xC0\xAF", "\xED\xA0\x80\xC0\xAF"}, // surrogate, overlong
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(loan::UpperCase(c.in), c.out) << c.in;
-        EXPECT_EQ(loan::UpperCase(c.in).size(), c.in.size());
-    }
+}
+
+TEST(TextHelpers, TrimmedSpaces) {
+    EXPECT_EQ(loan::TrimmedSpaces("  a b  "), "a b");
+    EXPECT_EQ(loan::TrimmedSpaces("\t x\t"), "\t x\t");
+    EXPECT_EQ(loan::TrimmedSpaces(" \t "), "\t");
+    EXPECT_EQ(loan::TrimmedSpaces("   "), "");
 }
 
 TEST(TextHelpers, Trimmed) {

@@ -114,7 +114,7 @@ void frmSearch::cmdOK_Click() {
     const QByteArray entry = txtMorgageCode_->text().toUtf8();
     const std::string_view code(entry.constData(), static_cast<std::size_t>(entry.size()));
     // A blank entry or a table without loans moves the current cell to the top and scans nothing.
-    const bool scan = !loan::Trimmed(code).empty() && grid_.Rows() > 2;
+    const bool scan = !loan::TrimmedSpaces(code).empty() && grid_.Rows() > 2;
     bool found = false;
     {
         std::optional<BusyPointer::Scope> busy;

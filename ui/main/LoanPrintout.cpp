@@ -54,7 +54,7 @@ QString FromUtf8(std::string_view text) {
 }
 
 bool IsSelected(const loan::LoanGrid& grid) {
-    return grid.Row() != 0 && !loan::Trimmed(grid.Text()).empty();
+    return grid.Row() != 0 && !loan::TrimmedSpaces(grid.Text()).empty();
 }
 
 // Every row 1..R-2 whose Active text is exactly "Yes" (active) or "No" (inactive), two blocks

@@ -663,7 +663,7 @@ void frmLoan::DeleteLoan() {
     loan::LoanGrid& grid = Table.Grid;
     // The heading row is never a loan, whatever its cell holds.
     const bool selected = grid.Rows() > 2 && !BusyPointer::IsBusy() && grid.Row() >= 1 &&
-                          !loan::Trimmed(grid.Text()).empty();
+                          !loan::TrimmedSpaces(grid.Text()).empty();
     if (!selected) {
         Interaction::Current().Message(
             this, QStringLiteral("A Loan must be selected from the grid to Delete."), kAppTitle,

@@ -747,6 +747,16 @@ class MainWindowTest : public QObject {
         QVERIFY(!w->Table.FileChanged);
     }
 
+    // Only spaces around the current cell make it blank; a tab is text.
+    void deleteTakesACellOfATabForALoan() {
+        StartWithLoans({Loan("\t"), Loan("CAR")});
+        w->Table.Grid.SetRow(1);
+        w->Table.Grid.SetCol(0);
+        ui->ExpectMessage(kDeleteQuestion, "Delete", Buttons::YesNo, Icon::Question, Answer::No);
+        Ctrl(Qt::Key_D);
+        Done();
+    }
+
     void deleteAsksFirst_data() {
         QTest::addColumn<int>("answer");
         QTest::newRow("Yes") << int(Answer::Yes);

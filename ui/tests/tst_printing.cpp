@@ -89,6 +89,7 @@ class tst_printing : public QObject {
     void nothingSelected_showsMessage_data();
     void nothingSelected_showsMessage();
     void selectedLoan_printsOneBlock();
+    void cellOfATab_isSelected();
     void allLoans_filterAndPages_data();
     void allLoans_filterAndPages();
     void amounts_data();
@@ -159,6 +160,23 @@ void tst_printing::selectedLoan_printsOneBlock() {
     QVERIFY(!settings.PrintCancelled);
     QVERIFY(!settings.PrintAll);
     QVERIFY(settings.PrintActive);
+}
+
+// Only spaces around a cell make it blank; a tab is text.
+void tst_printing::cellOfATab_isSelected() {
+    loan::LoanGrid grid = MakeGrid({MakeLoan("\t", "Yes")});
+    grid.SetRow(1);
+    grid.SetCol(0);
+    PrintSettings settings;
+    ScriptedInteraction ui;
+    bool optionsShown = false;
+    ui.ExpectDialog([&](QDialog& dialog) {
+        optionsShown = true;
+        dialog.reject();
+    });
+    LoanPrintout::Run(nullptr, grid, settings);
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+    QVERIFY(optionsShown);
 }
 
 void tst_printing::allLoans_filterAndPages_data() {

@@ -56,6 +56,7 @@ class tst_search : public QObject {
     void layout_and_names();
     void scan_reportsCurrentCellOnce();
     void throughTheWindow_opensFoundLoan();
+    void capitalsAgreeWithQt();
 };
 
 void tst_search::search_data() {
@@ -74,6 +75,7 @@ void tst_search::search_data() {
         << QStringList{" ABC12", "HOME"} << "ABC12" << -1 << true << 3;
     QTest::newRow("duplicates: the top one wins")
         << QStringList{"A", "B", "DUP", "C", "dup"} << "dup" << 3 << false << 3;
+    QTest::newRow("any script") << QStringList{"HOME", "ЖИЛЬЁ"} << "жильё" << 2 << false << 2;
     QTest::newRow("last loan") << loans << "abc12x" << 4 << false << 4;
     QTest::newRow("no match: current row is the last row") << loans << "NONE" << -1 << true << 5;
     QTest::newRow("empty table: no scan, no message")
@@ -100,7 +102,12 @@ void tst_search::search() {
     ui.ExpectDialog([&](QDialog& dialog) {
         auto& search = static_cast<frmSearch&>(dialog);
         QCOMPARE(search.txtMorgageCode()->text(), QString());
-        QTest::keyClicks(search.txtMorgageCode(), typed);
+        // Letters beyond ASCII come as a keyboard layout sends them: a key with its text.
+        for (const QChar c : typed)
+            QTest::sendKeyEvent(QTest::Click, search.txtMorgageCode(),
+                                c.unicode() < 0x80 ? Qt::Key(QChar(c).toUpper().unicode())
+                                                   : Qt::Key_unknown,
+                                QString(c), Qt::NoModifier);
         QVERIFY(search.txtMorgageCode()->text().size() <= 15);
         QTest::keyClick(search.txtMorgageCode(), Qt::Key_Return);
     });
@@ -256,6 +263,21 @@ void tst_search::throughTheWindow_opensFoundLoan() {
     QVERIFY(busyWhileOpen);
     QVERIFY(!BusyPointer::IsBusy());
     QCOMPARE(window.Table.Grid.Row(), 2);
+}
+
+// The scans compare capitals made without Qt; they must be the capitals Qt itself makes, for
+// every code point.
+void tst_search::capitalsAgreeWithQt() {
+    int differing = 0;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        const QString text = QString::fromUcs4(&c, 1);
+        const QByteArray utf8 = text.toUtf8();
+        const std::string upper = loan::UpperCase({utf8.constData(), std::size_t(utf8.size())});
+        if (QString::fromStdString(upper) != text.toUpper() && ++differing <= 5)
+            qWarning("U+%04X: %s, Qt %s", unsigned(c), upper.c_str(), qPrintable(text.toUpper()));
+    }
+    QCOMPARE(differing, 0);
 }
 
 QTEST_MAIN(tst_search)
