@@ -399,11 +399,13 @@ void frmLoan::PicSearchUp_MouseUp() {
 
 // ---- File commands
 
-bool frmLoan::SaveFirst(bool* saved) {
+bool frmLoan::SaveFirst(bool* saved, SaveBefore before) {
     if (saved) *saved = false;
     if (!Table.FileChanged) return true;
-    if (Ask(this, QStringLiteral("Save file before exiting?"), QStringLiteral("Save File?")) !=
-        Interaction::Answer::Yes)
+    const QString question = before == SaveBefore::Query
+                                 ? QStringLiteral("Save file before the query?")
+                                 : QStringLiteral("Save file before exiting?");
+    if (Ask(this, question, QStringLiteral("Save File?")) != Interaction::Answer::Yes)
         return true;
     QString target;
     if (!PrepareSave(target) || !WriteLoanFile(target)) return false;
@@ -615,7 +617,7 @@ frmLoanDetails& frmLoan::LoanDetails() {
         // The table a query starts from is then the file's: a filtered table is not "changed".
         details_->SetSaveFirst([this] {
             bool saved = false;
-            if (!SaveFirst(&saved)) return false;
+            if (!SaveFirst(&saved, SaveBefore::Query)) return false;
             if (saved) Table.FileChanged = false;
             return true;
         });

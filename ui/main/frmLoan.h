@@ -27,10 +27,12 @@ class frmLoan : public QMainWindow {
     explicit frmLoan(QWidget* parent = nullptr);
     ~frmLoan() override;
 
+    // What the offer to save comes before; its question names it.
+    enum class SaveBefore { Exiting, Query };
     // Offers to save unsaved changes; false when the user chose to save and the save was
     // cancelled or failed, so the calling command stops. saved, if given, tells whether the
     // file now holds the table.
-    bool SaveFirst(bool* saved = nullptr);
+    bool SaveFirst(bool* saved = nullptr, SaveBefore before = SaveBefore::Exiting);
     void DeleteLoan();
     // Opens the current row in the loan details dialog (also called by the search dialog).
     void EditLoan();

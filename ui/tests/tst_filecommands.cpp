@@ -232,8 +232,8 @@ class FileCommandsTest : public QObject {
             details.txtLoanRec(1)->setText(QStringLiteral("9"));
             QTest::mouseClick(details.cmdQuery(), Qt::LeftButton);
         });
-        ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question,
-                          yes ? Answer::Yes : Answer::No);
+        ui->ExpectMessage(QStringLiteral("Save file before the query?"), "Save File?",
+                          Buttons::YesNo, Icon::Question, yes ? Answer::Yes : Answer::No);
         Ctrl(Qt::Key_N);
         Check(Titled(Path("a.loa")), Path("a.loa"), !yes);
         QCOMPARE(Codes(*w), QStringList({""}));
@@ -343,6 +343,7 @@ class FileCommandsTest : public QObject {
         QTest::newRow("missing, Yes") << "missing.loa" << false << int(Answer::Yes);
         QTest::newRow("missing, No") << "missing.loa" << false << int(Answer::No);
         QTest::newRow("a folder") << "folder.loa" << false << int(Answer::Yes);
+        QTest::newRow("link to a folder") << "link.loa" << false << int(Answer::Yes);
     }
     void openRefusesOtherFiles() {
         QFETCH(QString, name);
@@ -352,6 +353,7 @@ class FileCommandsTest : public QObject {
         AddLoan("CAR");
         if (create) WriteBytes(Path(name), FileOf({"OTHER"}));
         if (name == "folder.loa") QVERIFY(QDir().mkdir(Path(name)));
+        if (name == "link.loa") QVERIFY(QFile::link(dir->path(), Path(name)));
         ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No)
             .ExpectFile(FileMode::Open, Path(name))
             .ExpectMessage(kNotLoanFile, "Loan File Only", Buttons::YesNo, Icon::Question,
