@@ -20,4 +20,10 @@ KeyRule KeyRuleFor(int index, std::u16string_view principalText);
 // backspace (8) always; everything else is dropped.
 int FilterKey(std::u16string_view text, int caret, int selectionLength, int key, const KeyRule& rule);
 
+// Whether pasting pasted there is taken: only when typing it character by character at the same
+// place would have taken every character (FilterKey, and never more than maxLength characters).
+// Control characters type nothing, so a text holding one is refused, as is an empty one.
+bool PasteAccepted(std::u16string_view text, int caret, int selectionLength,
+                   std::u16string_view pasted, const KeyRule& rule, int maxLength);
+
 } // namespace calc

@@ -134,3 +134,48 @@ TEST(FilterKey, BackspaceMayLeaveAValueOutsideTheRange) {
 }
 
 } // namespace
+
+TEST(PasteAccepted, OnlyWhatTypingWouldTake) {
+    const KeyRule principal = KeyRuleFor(0, u"");
+    const KeyRule term = KeyRuleFor(1, u"");
+    const KeyRule percent = KeyRuleFor(2, u"");
+    const KeyRule amount = KeyRuleFor(4, u"250000");
+    const struct {
+        const char* name;
+        const char16_t* text;
+        int caret, selected;
+        const char16_t* pasted;
+        const KeyRule& rule;
+        int maxLength;
+        bool accepted;
+    } cases[] = {
+        {"amount into an empty field", u"", 0, 0, u"250000", principal, 15, true},
+        {"decimals", u"", 0, 0, u"1250.75", principal, 15, true},
+        {"over the maximum", u"", 0, 0, u"100000000", principal, 15, false},
+        {"grouping comma", u"", 0, 0, u"250,000", principal, 15, false},
+        {"currency sign", u"", 0, 0, u"$250000", principal, 15, false},
+        {"surrounding blank", u"", 0, 0, u"250000 ", principal, 15, false},
+        {"line break", u"", 0, 0, u"250000\n", principal, 15, false},
+        {"minus", u"", 0, 0, u"-5", principal, 15, false},
+        {"empty", u"12", 2, 0, u"", principal, 15, false},
+        {"second point", u"1.5", 3, 0, u"2.5", principal, 15, false},
+        {"point replaces the selected point", u"1.5", 1, 1, u".25", principal, 15, false},
+        {"replaces the selection", u"3.5", 0, 3, u"7", percent, 6, true},
+        {"inserted at the caret", u"10", 1, 0, u"0", term, 6, true},
+        {"105 years once inserted", u"15", 1, 0, u"0", term, 6, false},
+        {"term has no point", u"", 0, 0, u"2.5", term, 6, false},
+        {"term starting with 0", u"", 0, 0, u"05", term, 6, false},
+        {"term 100", u"", 0, 0, u"100", term, 6, true},
+        {"percent over 100 at the caret", u"10", 0, 0, u"5", percent, 6, false},
+        {"amount up to the principal", u"", 0, 0, u"250000", amount, 15, true},
+        {"amount over the principal", u"", 0, 0, u"250001", amount, 15, false},
+        {"longer than the field", u"", 0, 0, u"1234567", percent, 6, false},
+        {"fills the field exactly", u"1", 1, 0, u".2345", percent, 6, true},
+        {"backspace character", u"12", 2, 0, u"\b", principal, 15, false},
+        {"wide digit", u"", 0, 0, u"\uFF15", principal, 15, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(calc::PasteAccepted(c.text, c.caret, c.selected, c.pasted, c.rule, c.maxLength),
+                  c.accepted)
+            << c.name;
+}

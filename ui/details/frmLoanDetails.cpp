@@ -16,6 +16,7 @@
 #include "ui/schedule/frmSchedule.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -113,6 +115,11 @@ bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// Where typed or pasted text goes in: the selection's start, or the caret.
+int SelectionStart(const QLineEdit* field) {
+    return field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
+}
+
 QString PlainCaption(const char* caption) {
     return QString::fromLatin1(caption).remove('&');
 }
@@ -189,12 +196,9 @@ void frmLoanDetails::BuildControls() {
         field->setMaxLength(design.maxLength);
         field->setText(QString::fromLatin1(design.text));
         field->setAccessibleName(QString::fromLatin1(design.accessibleName));
-        // Fields 0 to 7 take only what the key filter lets through; an input method or a
-        // dropped text would put it there past the filter.
-        if (i != calc::FieldCode) {
-            field->setAttribute(Qt::WA_InputMethodEnabled, false);
-            field->setAcceptDrops(false);
-        }
+        // Fields 0 to 7 take only what the key filter lets through; an input method would put
+        // text there past it. Pastes and drops are filtered in the event filter.
+        if (i != calc::FieldCode) field->setAttribute(Qt::WA_InputMethodEnabled, false);
         Twips::Place(field, design.left, design.top, design.width, kFieldHeight);
         SetColours(field, QPalette::Base, window, QPalette::Text, SystemColour(QPalette::Text));
         field->installEventFilter(this);
@@ -411,8 +415,7 @@ void frmLoanDetails::lblLoanRec_Click(int index) {
     QLineEdit* field = txtLoanRec_[index];
     const QString text = field->text();
     if (!(calc::TextValue(Utf8(text)) > 99999999) || IsBlank(text)) return;
-    const int caret = field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
-    SetFieldText(index, text.left(caret));
+    SetFieldText(index, text.left(SelectionStart(field)));
     field->setCursorPosition(field->text().size());
 }
 
@@ -460,10 +463,21 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
             return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-            // The middle button pastes the selection on X11.
-            return index != calc::FieldCode &&
-                   static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
+        case QEvent::MouseButtonDblClick: {
+            // The middle button pastes the selection on X11, where it goes up.
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (index == calc::FieldCode || mouse->button() != Qt::MiddleButton) return false;
+            QClipboard* clipboard = QGuiApplication::clipboard();
+            if (event->type() == QEvent::MouseButtonRelease && clipboard->supportsSelection()) {
+                const int at = txtLoanRec_[index]->cursorPositionAt(mouse->position().toPoint());
+                txtLoanRec_Paste(index, clipboard->text(QClipboard::Selection), at, 0);
+            }
+            return true;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return index != calc::FieldCode && FieldDrop(index, static_cast<QDropEvent*>(event));
         default:
             return false;
         }
@@ -493,32 +507,84 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
 
 bool frmLoanDetails::FieldKeyPress(int index, QKeyEvent* event) {
     if (index == calc::FieldCode) return false;
-    // Shift+Insert types no character but pastes, like the refused Ctrl+V.
-    if (event->matches(QKeySequence::Paste)) return true;
+    // Shift+Insert pastes through the filter; Ctrl+V types a control character, dropped below.
+    if (event->matches(QKeySequence::Paste) && !(event->modifiers() & Qt::ControlModifier)) {
+        QLineEdit* field = txtLoanRec_[index];
+        txtLoanRec_Paste(index, QGuiApplication::clipboard()->text(), SelectionStart(field),
+                         static_cast<int>(field->selectedText().size()));
+        return true;
+    }
     const int code = CharCode(event);
     if (code < 0) return false;
     return code == 0 || !txtLoanRec_KeyPress(index, code);
 }
 
-// The number fields refuse the clipboard from the keyboard; their menu offers no Paste either.
-// Where Paste cannot be told apart in the menu, there is no menu.
+// The number fields' menu pastes through the filter, and offers Paste only when the clipboard
+// would be taken.
 void frmLoanDetails::FieldContextMenu(int index, QContextMenuEvent* event) {
-    QMenu* menu = txtLoanRec_[index]->createStandardContextMenu();
-    const QString paste =
-        QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
-    bool removed = false;
-    for (QAction* action : menu->actions()) {
-        if (action->text().endsWith(paste)) {
-            menu->removeAction(action);
-            removed = true;
-        }
-    }
-    if (!removed) {
-        delete menu;
-        return;
-    }
+    QLineEdit* field = txtLoanRec_[index];
+    QMenu* menu = field->createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QString shortcut =
+        QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    const int caret = SelectionStart(field);
+    const int selected = static_cast<int>(field->selectedText().size());
+    for (QAction* action : menu->actions()) {
+        if (!action->text().endsWith(shortcut)) continue;
+        const QString pasted = QGuiApplication::clipboard()->text();
+        action->disconnect();
+        action->setEnabled(PasteAccepted(index, pasted, caret, selected));
+        connect(action, &QAction::triggered, this, [this, index, pasted, caret, selected] {
+            txtLoanRec_Paste(index, pasted, caret, selected);
+        });
+    }
     menu->popup(event->globalPos());
+}
+
+// A drop is a paste where it lands. Text dragged within the field itself is not taken: moving
+// digits about is no paste the filter could judge character by character.
+bool frmLoanDetails::FieldDrop(int index, QDropEvent* event) {
+    QLineEdit* field = txtLoanRec_[index];
+    if (event->source() == field || !event->mimeData()->hasText()) {
+        event->ignore();
+        return true;
+    }
+    // Each place is judged as the drag moves over it.
+    if (event->type() == QEvent::DragEnter) return false;
+    const QString text = event->mimeData()->text();
+    const int at = field->cursorPositionAt(event->position().toPoint());
+    if (!PasteAccepted(index, text, at, 0)) {
+        event->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::DragMove) return false; // the field shows where it would land
+    txtLoanRec_Paste(index, text, at, 0);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+bool frmLoanDetails::PasteAccepted(int index, const QString& pasted, int caret,
+                                   int selected) const {
+    const QLineEdit* field = txtLoanRec_[index];
+    const calc::KeyRule rule =
+        calc::KeyRuleFor(index, txtLoanRec_[calc::FieldPrincipal]->text().toStdU16String());
+    return calc::PasteAccepted(field->text().toStdU16String(), caret, selected,
+                               pasted.toStdU16String(), rule, field->maxLength());
+}
+
+// A paste into a number field is taken whole when typing it there would have been, and then
+// recalculates as typing does; otherwise nothing changes.
+void frmLoanDetails::txtLoanRec_Paste(int index, const QString& pasted, int caret, int selected) {
+    if (!PasteAccepted(index, pasted, caret, selected)) return;
+    QLineEdit* field = txtLoanRec_[index];
+    if (selected > 0)
+        field->setSelection(caret, selected);
+    else
+        field->setCursorPosition(caret);
+    field->insert(pasted);
+    SplitIfChanged(index);
+    CalculateRepayments();
 }
 
 void frmLoanDetails::FieldFocusIn(int index) {
@@ -548,9 +614,9 @@ bool frmLoanDetails::txtLoanRec_KeyPress(int index, int key) {
     QLineEdit* field = txtLoanRec_[index];
     const calc::KeyRule rule =
         calc::KeyRuleFor(index, txtLoanRec_[calc::FieldPrincipal]->text().toStdU16String());
-    const int caret = field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
     const int selected = static_cast<int>(field->selectedText().size());
-    return calc::FilterKey(field->text().toStdU16String(), caret, selected, key, rule) != 0;
+    return calc::FilterKey(field->text().toStdU16String(), SelectionStart(field), selected, key,
+                           rule) != 0;
 }
 
 void frmLoanDetails::txtLoanRec_KeyUp(int index, int keyCode) {

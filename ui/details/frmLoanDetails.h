@@ -8,6 +8,7 @@
 
 class ClickLabel;
 class QContextMenuEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -93,6 +94,9 @@ class frmLoanDetails : public QDialog {
     void FieldFocusIn(int index);
     void FieldFocusOut(int index, QFocusEvent* event);
     void FieldContextMenu(int index, QContextMenuEvent* event);
+    bool FieldDrop(int index, QDropEvent* event);
+    bool PasteAccepted(int index, const QString& pasted, int caret, int selected) const;
+    void txtLoanRec_Paste(int index, const QString& pasted, int caret, int selected);
     int FieldIndexOf(const QObject* object) const;
     void ChooseRow(int row);
     void SetFieldBackground(int index, const QColor& colour);
