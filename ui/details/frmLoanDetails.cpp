@@ -1,6 +1,7 @@
 #include "frmLoanDetails.h"
 
 #include "ClickLabel.h"
+#include "ResultsTable.h"
 
 #include "calc/KeyFilter.h"
 #include "calc/LoanSplit.h"
@@ -290,25 +291,37 @@ void frmLoanDetails::BuildControls() {
     lblTitle_->setFrameStyle(QFrame::Box | QFrame::Plain);
     Twips::Place(lblTitle_, 120, 3840, 6240, 375);
 
+    // The headings and cells lie in the results table, which places them from its own corner.
+    results_ = new ResultsTable(this);
+    results_->setObjectName(QStringLiteral("Results"));
+    results_->setAccessibleName(QStringLiteral("Loan Repayments"));
+    results_->setAccessibleDescription(QStringLiteral("Up and Down choose the repayment time"));
+    const Twip tableRight = kColumnLefts[3] + 1575, tableBottom = kHeadingTop + kRowTwips * 5 + 375;
+    Twips::Place(results_, kTableLeft, kHeadingTop, tableRight - kTableLeft,
+                 tableBottom - kHeadingTop);
+    const auto placeInTable = [this](QWidget* label, Twip left, Twip top, Twip width) {
+        Twips::Place(label, left - kTableLeft, top - kHeadingTop, width, 375);
+    };
+
     QFont headingFont = font();
     headingFont.setPointSizeF(8.25);
     headingFont.setBold(true);
     for (int h = 0; h < kHeadings; ++h) {
-        auto* heading = new QLabel(this);
+        auto* heading = new QLabel(results_);
         heading->setObjectName(QStringLiteral("Gridf_%1").arg(h));
         heading->setFont(headingFont);
         heading->setAlignment(Qt::AlignCenter);
         heading->setFrameStyle(QFrame::Box | QFrame::Plain);
         const Twip left = h < 4 ? kColumnLefts[h] : kTableLeft;
         const Twip top = h < 4 ? kHeadingTop : kHeadingTop + kRowTwips * (h - 3);
-        Twips::Place(heading, left, top, 1560, 375);
+        placeInTable(heading, left, top, 1560);
         Gridf_[h] = heading;
     }
 
     const QColor buttonText = SystemColour(QPalette::ButtonText);
     for (int i = 0; i < kCells; ++i) {
         const int row = i / 3, column = i % 3;
-        auto* cell = new ClickLabel(this);
+        auto* cell = new ClickLabel(results_);
         cell->setObjectName(QStringLiteral("Cel_%1").arg(i));
         cell->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         cell->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -318,18 +331,25 @@ void frmLoanDetails::BuildControls() {
         cell->setAccessibleDescription(
             QStringLiteral("%1 %2").arg(QString::fromLatin1(kHeadingCaptions[4 + row]),
                                         QString::fromLatin1(kHeadingCaptions[1 + column])));
-        Twips::Place(cell, kColumnLefts[1 + column], kHeadingTop + kRowTwips * (row + 1), 1575,
-                     375);
+        placeInTable(cell, kColumnLefts[1 + column], kHeadingTop + kRowTwips * (row + 1), 1575);
         connect(cell, &ClickLabel::clicked, this, [this, i] { Cel_Click(i); });
         Cel_[i] = cell;
     }
+    std::array<QLabel*, kHeadings> headings{};
+    std::array<QLabel*, kCells> cells{};
+    std::copy(Gridf_.begin(), Gridf_.end(), headings.begin());
+    std::copy(Cel_.begin(), Cel_.end(), cells.begin());
+    results_->SetLabels(headings, cells);
+    // A row picked by key is chosen exactly as a click on it chooses it.
+    connect(results_, &ResultsTable::RowPicked, this, [this](int row) { Cel_Click(3 * row); });
 
     QWidget* previous = txtLoanRec_[kTabOrder[0]];
     for (int t = 1; t < kFields; ++t) {
         setTabOrder(previous, txtLoanRec_[kTabOrder[t]]);
         previous = txtLoanRec_[kTabOrder[t]];
     }
-    for (QWidget* next : {static_cast<QWidget*>(OptYes_), static_cast<QWidget*>(OptNo_),
+    for (QWidget* next : {static_cast<QWidget*>(results_), static_cast<QWidget*>(OptYes_),
+                          static_cast<QWidget*>(OptNo_),
                           static_cast<QWidget*>(cmdQuery_), static_cast<QWidget*>(cmdOK_),
                           static_cast<QWidget*>(cmdCancel_)}) {
         setTabOrder(previous, next);
@@ -403,6 +423,7 @@ void frmLoanDetails::ChooseRow(int row) {
     for (int c = 0; c < 3; ++c)
         SetColours(Cel_[3 * row + c], QPalette::Window, highlight, QPalette::WindowText,
                    highlightText);
+    results_->SetChosenRow(row);
 }
 
 void frmLoanDetails::Cel_Click(int index) {

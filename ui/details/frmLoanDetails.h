@@ -15,6 +15,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class ResultsTable;
 
 namespace loan {
 class LoanGrid;
@@ -57,6 +58,8 @@ class frmLoanDetails : public QDialog {
     // The rest of the dialog, for its tests and the window that opens it.
     QLabel* lblLoanRec(int index) const;
     QLabel* Gridf(int index) const;
+    // The keyboard stop that holds the Gridf headings and the Cel cells.
+    ResultsTable* Results() const { return results_; }
     QGroupBox* Frame1(int index) const;
     QGroupBox* FraActive() const { return FraActive_; }
     QPushButton* cmdQuery() const { return cmdQuery_; }
@@ -126,6 +129,7 @@ class frmLoanDetails : public QDialog {
     QPushButton* cmdOK_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QLabel* lblTitle_ = nullptr;
+    ResultsTable* results_ = nullptr;
     std::array<QLabel*, kHeadings> Gridf_{};
     std::array<ClickLabel*, kCells> Cel_{};
     QMenu* mnuResults_ = nullptr;

@@ -1,6 +1,7 @@
 // The loan details dialog driven through real key and mouse events, offscreen.
 #include "LoanDetailsHarness.h"
 
+#include "ui/details/ResultsTable.h"
 #include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
 #include "ui/dialogs/Printer.h"
@@ -104,6 +105,8 @@ class tst_LoanDetails : public QObject {
     void programTextsAreNotCut();
     void celClickChoosesRow_data();
     void celClickChoosesRow();
+    void keysChooseRows();
+    void resultsTableToAssistiveTools();
     void captionClickCutsOversizedNumber();
     void keysThatChangeNothingKeepTypedAmounts();
     void calculationFailureShownOnce();
@@ -192,6 +195,7 @@ void tst_LoanDetails::tabEntersTheChosenActiveOption() {
     d.OptNo()->setChecked(true); // as Edit opens an inactive loan
     h.Focus(6);
     h.Key(Qt::Key_Tab);
+    h.Key(Qt::Key_Tab); // past the results table
     QCOMPARE(QApplication::focusWidget(), d.OptNo());
     h.Key(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), d.cmdQuery());
@@ -204,8 +208,8 @@ void tst_LoanDetails::tabOrderAndAccessKeys() {
     LoanDetailsHarness h;
     frmLoanDetails& d = h.Open();
     const QList<QWidget*> order = {h.Field(0), h.Field(1),    h.Field(2), h.Field(4), h.Field(3),
-                                   h.Field(5), h.Field(7),    h.Field(6), d.OptYes(), d.cmdQuery(),
-                                   d.cmdOK(),  d.cmdCancel(), h.Field(8)};
+                                   h.Field(5), h.Field(7),    h.Field(6), d.Results(), d.OptYes(),
+                                   d.cmdQuery(), d.cmdOK(),  d.cmdCancel(), h.Field(8)};
     for (QWidget* expected : order) {
         h.Key(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), expected);
@@ -631,6 +635,93 @@ void tst_LoanDetails::celClickChoosesRow() {
     QTest::mouseClick(d.Cel(3 * row + (cell + 1) % 3), Qt::LeftButton);
     for (int c = 0; c < 15; ++c)
         QCOMPARE(Highlighted(d.Cel(c)), c / 3 == row);
+}
+
+// The results table is one Tab stop after the fields; its keys choose rows as clicks do.
+void tst_LoanDetails::keysChooseRows() {
+    LoanDetailsHarness h;
+    frmLoanDetails& d = h.Open();
+    h.TypeExampleLoan(QStringLiteral("HOME"));
+    h.Focus(6);
+    h.Key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), d.Results());
+    QWidget* frame = d.Results()->findChild<QWidget*>(QStringLiteral("focusFrame"));
+    QVERIFY(frame && frame->isVisible());
+    const struct {
+        Qt::Key key;
+        int time;
+    } steps[] = {{Qt::Key_Home, 1}, {Qt::Key_Up, 1},   {Qt::Key_Down, 2}, {Qt::Key_Down, 3},
+                 {Qt::Key_Down, 4}, {Qt::Key_Down, 5}, {Qt::Key_Down, 5}, {Qt::Key_Up, 4},
+                 {Qt::Key_End, 5},  {Qt::Key_Home, 1}};
+    for (const auto& step : steps) {
+        h.Key(step.key);
+        const int row = step.time - 1;
+        QCOMPARE(h.table.RepaymentTimeIndex, step.time);
+        for (int c = 0; c < 15; ++c) {
+            QCOMPARE(Highlighted(d.Cel(c)), c / 3 == row);
+            QCOMPARE(Plain(d.Cel(c)), c / 3 != row);
+            QCOMPARE(QAccessible::queryAccessibleInterface(d.Cel(c))->state().selected,
+                     c / 3 == row);
+        }
+        // The focus frame goes round the chosen row.
+        QCOMPARE(frame->geometry().center().y(), d.Cel(3 * row)->geometry().center().y());
+        QCOMPARE(QApplication::focusWidget(), d.Results());
+    }
+    // The cells, the fields and the dialog are otherwise untouched by the keys.
+    QCOMPARE(h.Cell(0), QStringLiteral("$458.54"));
+    QVERIFY(d.isVisible());
+    h.Key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), d.OptYes());
+    QVERIFY(!frame->isVisible());
+    h.Key(Qt::Key_Backtab);
+    h.Key(Qt::Key_End);
+    QTest::keyClick(d.cmdOK(), Qt::Key_O, Qt::AltModifier);
+    QVERIFY(!d.isVisible());
+    QCOMPARE(h.At(1, 9), std::string("Quarterly"));
+    QCOMPARE(h.At(1, 10), std::string("$5,995.18"));
+}
+
+void tst_LoanDetails::resultsTableToAssistiveTools() {
+    LoanDetailsHarness h;
+    frmLoanDetails& d = h.Open(2);
+    h.TypeExampleLoan(QStringLiteral("HOME"));
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(d.Results());
+    QVERIFY(face);
+    QCOMPARE(face->role(), QAccessible::Table);
+    QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Loan Repayments"));
+    QVERIFY(face->state().focusable);
+    QAccessibleTableInterface* table = face->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->rowCount(), 5);
+    QCOMPARE(table->columnCount(), 3);
+    const QStringList rows = {"Weekly", "Fortnightly", "Bi Monthly", "Monthly", "Quaterly"};
+    for (int r = 0; r < 5; ++r) {
+        QCOMPARE(table->rowDescription(r), rows[r]);
+        QCOMPARE(table->isRowSelected(r), r == 1);
+    }
+    QCOMPARE(table->columnDescription(1), QStringLiteral("Yearly Payment"));
+    QCOMPARE(table->selectedRows(), QList<int>{1});
+    QAccessibleInterface* cell = table->cellAt(4, 1);
+    QCOMPARE(cell->role(), QAccessible::Cell);
+    QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("$23,980.74"));
+    QCOMPARE(cell->text(QAccessible::Description), QStringLiteral("Quaterly Yearly Payment"));
+    QCOMPARE(cell->tableCellInterface()->rowIndex(), 4);
+    QCOMPARE(cell->tableCellInterface()->rowHeaderCells().value(0)->text(QAccessible::Name),
+             QStringLiteral("Quaterly"));
+    QCOMPARE(face->parent()->object(), &d);
+    QCOMPARE(face->indexOfChild(cell), face->indexOfChild(face->child(face->indexOfChild(cell))));
+    QCOMPARE(cell->parent()->object(), d.Results());
+    // Every label of the table is a child, each once; the focus frame is none.
+    QSet<QObject*> children;
+    for (int i = 0; i < face->childCount(); ++i)
+        children << face->child(i)->object();
+    QCOMPARE(children.size(), 24);
+    QVERIFY(children.contains(d.Gridf(0)) && children.contains(d.Cel(14)));
+    // Selecting a row through the tool chooses it.
+    QVERIFY(table->selectRow(4));
+    QCOMPARE(h.table.RepaymentTimeIndex, 5);
+    QVERIFY(cell->state().selected);
+    QVERIFY(Highlighted(d.Cel(12)));
 }
 
 void tst_LoanDetails::captionClickCutsOversizedNumber() {
