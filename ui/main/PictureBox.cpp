@@ -1,6 +1,10 @@
 #include "PictureBox.h"
 
+#include "PictureBoxAccessible.h"
+
+#include <QAccessible>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -10,6 +14,18 @@ PictureBox::PictureBox(const QPixmap& picture, bool border, QWidget* parent)
     : QWidget(parent), picture_(picture), drawings_(picture), border_(border) {
     // In the tab order like the other controls, but a click does not take the focus.
     setFocusPolicy(Qt::TabFocus);
+    PictureBoxAccessible::Install();
+}
+
+void PictureBox::SetPressedLook(PictureBox* pressed) {
+    pressedLook_ = pressed;
+    pressed->lookOf_ = this;
+    pressed->setFocusPolicy(Qt::NoFocus);
+}
+
+void PictureBox::Press() {
+    emit MouseDown();
+    emit MouseUp();
 }
 
 PictureBox::PictureBox(const QString& fileName, bool border, QWidget* parent)
@@ -31,6 +47,12 @@ void PictureBox::SetPictureShown(bool shown) {
     if (shown == shown_) return;
     shown_ = shown;
     update();
+    if (IsButton()) {
+        QAccessible::State changed;
+        changed.pressed = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
@@ -66,4 +88,44 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     emit MouseUp();
+}
+
+// Keys press only a button, once however long they are held. Space goes down and up like the
+// mouse button; Enter is a whole click.
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!IsButton() || (key != Qt::Key_Space && !enter) ||
+        (event->modifiers() & ~Qt::KeypadModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->isAutoRepeat() || spaceDown_) return;
+    if (enter) {
+        Press();
+        return;
+    }
+    spaceDown_ = true;
+    emit MouseDown();
+}
+
+void PictureBox::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Space || !spaceDown_) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->isAutoRepeat()) return;
+    spaceDown_ = false;
+    emit MouseUp();
+}
+
+// Leaving with Space still down lets the button up without pressing it.
+void PictureBox::focusOutEvent(QFocusEvent* event) {
+    if (spaceDown_) {
+        spaceDown_ = false;
+        SetPictureShown(true);
+    }
+    QWidget::focusOutEvent(event);
 }

@@ -5,6 +5,8 @@
 #include <QWidget>
 
 // A picture with mouse-down and mouse-up events, optionally framed by a single line.
+// A picture given a pressed look is a button: Space (down, then up) and Enter press it as the
+// mouse does, and assistive tools see a push button.
 class PictureBox final : public QWidget {
     Q_OBJECT
   public:
@@ -24,6 +26,15 @@ class PictureBox final : public QWidget {
     bool PictureShown() const { return shown_; }
     void SetPictureShown(bool shown);
 
+    // pressed lies under this box and shows while it is pressed. It is how the button looks,
+    // not a control: it takes no focus, and assistive tools do not see it.
+    void SetPressedLook(PictureBox* pressed);
+    bool IsButton() const { return pressedLook_ != nullptr; }
+    bool IsPressedLook() const { return lookOf_ != nullptr; }
+
+    // A press and release, as a click or Enter gives (for assistive tools).
+    void Press();
+
   signals:
     void MouseDown();
     void MouseUp();
@@ -32,10 +43,16 @@ class PictureBox final : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     QPixmap picture_;
     QIcon drawings_; // picture_ and its high-density drawings
     bool border_;
     bool shown_ = true;
+    PictureBox* pressedLook_ = nullptr;
+    PictureBox* lookOf_ = nullptr;
+    bool spaceDown_ = false;
 };

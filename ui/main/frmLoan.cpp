@@ -181,9 +181,13 @@ void frmLoan::BuildControls() {
     GridView->setAccessibleName(QStringLiteral("Loans"));
     PlaceAt(GridView, kGrid);
 
-    QWidget* order[] = {PicNewUp,   PicEditUp,     PicDeleteUp,   PicSearchUp,
-                        PicNewDown, PicEditDown,   PicDeleteDown, PicSearchDown,
-                        GridView,   PicDravenholt, GridQueryView};
+    // The pressed pictures are the buttons' looks, not stops of their own.
+    PicNewUp->SetPressedLook(PicNewDown);
+    PicEditUp->SetPressedLook(PicEditDown);
+    PicDeleteUp->SetPressedLook(PicDeleteDown);
+    PicSearchUp->SetPressedLook(PicSearchDown);
+    QWidget* order[] = {PicNewUp, PicEditUp,     PicDeleteUp,  PicSearchUp,
+                        GridView, PicDravenholt, GridQueryView};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 

@@ -14,6 +14,7 @@
 #include "ui/main/frmLoan.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
@@ -324,20 +325,23 @@ class MainWindowTest : public QObject {
                                   Twips::FromPixelsX(w.get(), w->frameGeometry().width()) - 800));
     }
 
+    // The Tab cycle: the four buttons, the grid, the logo; the pressed pictures are no stops.
     void focusOrderAndNames() {
-        Start();
-        const QList<QWidget*> expected = {w->PicNewUp,      w->PicEditUp,     w->PicDeleteUp,
-                                          w->PicSearchUp,   w->PicNewDown,    w->PicEditDown,
-                                          w->PicDeleteDown, w->PicSearchDown, w->GridView,
-                                          w->PicDravenholt, w->GridQueryView};
-        QList<QWidget*> order;
-        for (QWidget* next = w->PicNewUp->nextInFocusChain();
-             order.size() < 40 && next != w->PicNewUp; next = next->nextInFocusChain())
-            if (expected.contains(next)) order << next;
-        order.prepend(w->PicNewUp);
+        StartWithLoans({Loan("HOME")});
+        const QList<QWidget*> expected = {w->PicNewUp, w->PicEditUp, w->PicDeleteUp,
+                                          w->PicSearchUp, w->GridView, w->PicDravenholt};
+        w->PicNewUp->setFocus(Qt::TabFocusReason);
+        QList<QWidget*> order = {QApplication::focusWidget()};
+        for (int i = 1; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget();
+        }
         QCOMPARE(order, expected);
-        for (QWidget* control : expected)
-            QVERIFY(control->focusPolicy() & Qt::TabFocus);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w->PicNewUp);
+        for (PictureBox* pressed : {w->PicNewDown, w->PicEditDown, w->PicDeleteDown,
+                                    w->PicSearchDown})
+            QCOMPARE(pressed->focusPolicy(), Qt::NoFocus);
 
         QCOMPARE(w->PicNewUp->accessibleName(), QStringLiteral("New Loan"));
         QCOMPARE(w->PicEditUp->accessibleName(), QStringLiteral("Edit Loan"));
@@ -346,6 +350,40 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->GridView->accessibleName(), QStringLiteral("Loans"));
         for (QWidget* control : expected)
             QVERIFY(!control->accessibleName().isEmpty());
+    }
+
+    // Assistive tools see one push button per picture button, and an image for the logo.
+    void pictureButtonsToAssistiveTools() {
+        Start();
+        QAccessibleInterface* client =
+            QAccessible::queryAccessibleInterface(w->PicNewUp->parentWidget());
+        QList<QObject*> children;
+        for (int i = 0; i < client->childCount(); ++i) {
+            QCOMPARE(client->indexOfChild(client->child(i)), i);
+            children << client->child(i)->object();
+        }
+        for (PictureBox* up : {w->PicNewUp, w->PicEditUp, w->PicDeleteUp, w->PicSearchUp}) {
+            QVERIFY(children.contains(up));
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(up);
+            QCOMPARE(face->role(), QAccessible::Button);
+            QVERIFY(face->state().focusable);
+            QVERIFY(face->actionInterface()->actionNames().contains(
+                QAccessibleActionInterface::pressAction()));
+        }
+        for (PictureBox* down : {w->PicNewDown, w->PicEditDown, w->PicDeleteDown,
+                                 w->PicSearchDown})
+            QVERIFY(!children.contains(down));
+        QVERIFY(children.contains(w->GridView));
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->PicDravenholt)->role(),
+                 QAccessible::Graphic);
+        // The press action runs the command once the tool has its answer.
+        ui->ExpectMessage(kMustSelect, kAppTitle, Buttons::OK, Icon::Information);
+        QAccessible::queryAccessibleInterface(w->PicDeleteUp)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(!ui->Done());
+        QTRY_VERIFY(ui->Done());
+        Done();
     }
 
     void menus() {
@@ -545,10 +583,40 @@ class MainWindowTest : public QObject {
         QTest::mouseRelease(up, Qt::LeftButton);
         QVERIFY(up->PictureShown());
         Done();
-        // Keys do nothing on a picture.
-        up->setFocus();
-        QTest::keyClick(up, Qt::Key_Space);
+        // Space presses the button as the mouse does: down shows the pressed picture, up runs
+        // the command. Enter is a whole click; held keys run the command once.
+        const auto expectCommand = [&] {
+            if (button == "Delete")
+                ui->ExpectMessage(kMustSelect, kAppTitle, Buttons::OK, Icon::Information);
+            else
+                ui->ExpectDialog([](QDialog& d) { d.reject(); });
+        };
+        up->setFocus(Qt::TabFocusReason);
+        QTest::keyPress(up, Qt::Key_Space);
+        QVERIFY(!up->PictureShown());
+        QVERIFY(QAccessible::queryAccessibleInterface(up)->state().pressed);
+        QTest::simulateEvent(up, true, Qt::Key_Space, {}, QStringLiteral(" "), true);
+        Done();
+        expectCommand();
+        QTest::keyRelease(up, Qt::Key_Space);
+        QVERIFY(up->PictureShown());
+        Done();
+        expectCommand();
         QTest::keyClick(up, Qt::Key_Return);
+        QTest::simulateEvent(up, true, Qt::Key_Return, {}, QStringLiteral("\r"), true);
+        Done();
+        expectCommand();
+        QTest::keyClick(up, Qt::Key_Enter, Qt::KeypadModifier);
+        Done();
+        // Leaving with Space down lets the button up without a command.
+        up->setFocus(Qt::TabFocusReason);
+        QTest::keyPress(up, Qt::Key_Space);
+        w->GridView->setFocus(Qt::TabFocusReason);
+        QVERIFY(up->PictureShown());
+        QTest::keyRelease(up, Qt::Key_Space);
+        Done();
+        // The pressed picture is no button.
+        QTest::keyClick(down, Qt::Key_Space);
         Done();
     }
 
