@@ -86,7 +86,12 @@ void LoanGridView::FollowGrid() {
     const loan::LoanGrid& grid = model_.Grid();
     if (grid.Row() >= 1) {
         const QModelIndex at = model_.index(grid.Row() - 1, grid.Col());
+        // The view's own scroll to a new current cell (at once, or when shown) would go
+        // sideways; this one only brings the row into sight.
+        const bool autoScroll = hasAutoScroll();
+        setAutoScroll(false);
         selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
+        setAutoScroll(autoScroll);
         scrollTo(at);
     } else {
         selectionModel()->clear();
@@ -95,7 +100,7 @@ void LoanGridView::FollowGrid() {
 }
 
 void LoanGridView::ViewCurrentChanged(const QModelIndex& current) {
-    if (following_ || model_.Changing() || !current.isValid()) return;
+    if (following_ || focusing_ || model_.Changing() || !current.isValid()) return;
     following_ = true;
     loan::LoanGrid& grid = model_.Grid();
     grid.SetRow(current.row() + 1);
@@ -127,6 +132,9 @@ void LoanGridView::updateGeometries() {
 // column by keys (Home, or Left from the first scrolling column) shows the start of the row.
 QModelIndex LoanGridView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
     const QModelIndex current = QTableView::moveCursor(cursorAction, modifiers);
+    // A key that keeps the current cell (End on column 12 that the program made current) shows
+    // where it is.
+    if (current.isValid() && current == currentIndex()) scrollTo(current);
     if ((cursorAction == MoveHome || cursorAction == MoveLeft) && current.column() == 0) {
         horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
     } else if (cursorAction == MoveLeft && current.column() > 0) {
@@ -137,10 +145,29 @@ QModelIndex LoanGridView::moveCursor(CursorAction cursorAction, Qt::KeyboardModi
     return current;
 }
 
+// Taking the focus picks no cell: a view with no current cell would make its first cell
+// current, moving the grid's current cell behind the user's back. The view shows the grid's.
+void LoanGridView::focusInEvent(QFocusEvent* event) {
+    focusing_ = true;
+    QTableView::focusInEvent(event);
+    focusing_ = false;
+    FollowGrid();
+}
+
+// The cells of column 0 are where the fixed column shows them, whatever the scrolling: that is
+// where assistive tools and repaints must look for them.
+QRect LoanGridView::visualRect(const QModelIndex& index) const {
+    QRect rect = QTableView::visualRect(index);
+    if (index.isValid() && index.column() == 0 && !rect.isNull()) rect.moveLeft(0);
+    return rect;
+}
+
 void LoanGridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!index.isValid()) return;
-    if (index.column() == 0) {
-        // The fixed column never scrolls sideways; only bring its row into sight.
+    // The fixed column never scrolls sideways, and neither does the program moving the current
+    // cell (after a save, say, to column 12): only the row is brought into sight. The user's own
+    // moves scroll as usual.
+    if (index.column() == 0 || following_) {
         const int across = horizontalScrollBar()->value();
         QTableView::scrollTo(index, hint);
         horizontalScrollBar()->setValue(across);

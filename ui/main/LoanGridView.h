@@ -18,6 +18,7 @@ class LoanGridView final : public QTableView {
 
     // Keeps the fixed column in place: only the rows and the scrolling columns move.
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    QRect visualRect(const QModelIndex& index) const override;
 
   signals:
     // After the click has made the cell current.
@@ -25,6 +26,7 @@ class LoanGridView final : public QTableView {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void updateGeometries() override;
 
@@ -38,4 +40,5 @@ class LoanGridView final : public QTableView {
     GridModel& model_;
     QTableView* fixed_;
     bool following_ = false;
+    bool focusing_ = false;
 };

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -247,12 +248,135 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->Table.Grid.Col(), 12);
     }
 
+    // Whatever the program does to the current cell, the view scrolls only as far up or down
+    // as the row needs, never sideways: the first columns stay in sight beside the fixed one.
+    void programMovesScrollNoSideways_data() {
+        QTest::addColumn<QString>("command");
+        for (const char* command : {"OK", "Delete", "Save", "Open", "Query"})
+            QTest::newRow(command) << command;
+    }
+    void programMovesScrollNoSideways() {
+        QFETCH(QString, command);
+        std::vector<std::array<std::string, loan::kLoanCols>> loans;
+        for (int i = 0; i < 40; ++i)
+            loans.push_back(Loan("L" + std::to_string(i)));
+        StartWithLoans(loans);
+        w->resize(500, 400);
+        QApplication::processEvents();
+        QScrollBar* across = w->GridView->horizontalScrollBar();
+        QScrollBar* down = w->GridView->verticalScrollBar();
+        QVERIFY(across->maximum() > 0 && down->maximum() > 0);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("loans.loa"));
+        if (command == "OK") {
+            ui->ExpectDialog([](QDialog& dialog) {
+                auto& details = static_cast<frmLoanDetails&>(dialog);
+                const char* texts[] = {"250000", "25", "60", "7.5", "150000",
+                                       "40",     "6.9", "100000", "NEW"};
+                for (int i = 0; i < 9; ++i)
+                    details.txtLoanRec(i)->setText(QString::fromLatin1(texts[i]));
+                QTest::mouseClick(details.cmdOK(), Qt::LeftButton);
+            });
+            Ctrl(Qt::Key_N);
+        } else if (command == "Delete") {
+            ClickCell(1, 1);
+            down->setValue(down->maximum());
+            ui->ExpectMessage(kDeleteQuestion, "Delete", Buttons::YesNo, Icon::Question,
+                              Answer::Yes);
+            Ctrl(Qt::Key_D);
+        } else if (command == "Save") {
+            ui->ExpectFile(FileMode::Save, path);
+            Ctrl(Qt::Key_S);
+        } else if (command == "Open") {
+            ui->ExpectFile(FileMode::Save, path);
+            Ctrl(Qt::Key_S);
+            Done();
+            w->OpenLoanFile(path);
+        } else {
+            ui->ExpectDialog([](QDialog& dialog) {
+                auto& details = static_cast<frmLoanDetails&>(dialog);
+                details.txtLoanRec(8)->setText(QStringLiteral("L39"));
+                QTest::mouseClick(details.cmdQuery(), Qt::LeftButton);
+            });
+            Ctrl(Qt::Key_N);
+        }
+        Done();
+        QApplication::processEvents();
+        QVERIFY(w->Table.Grid.Row() >= 1);
+        QCOMPARE(w->Table.Grid.Col(), command == "Delete" ? 1 : 12);
+        QCOMPARE(across->value(), 0);
+        // The current row is in sight.
+        const QRect row = w->GridView->visualRect(w->GridView->currentIndex());
+        QVERIFY(row.top() >= 0 && row.bottom() < w->GridView->viewport()->height());
+        // The user's own moves still scroll.
+        w->GridView->setFocus();
+        QTest::keyClick(w->GridView, Qt::Key_End);
+        QVERIFY(across->value() > 0);
+    }
+
+    // At any width the fixed column lies exactly over column 0: column 1 starts at its edge, and
+    // column 0's cells are where the fixed column shows them, also to assistive tools.
+    void fixedColumnCoversColumnZeroOnly_data() {
+        QTest::addColumn<int>("width");
+        for (int width : {400, 700, 1000, 1400, 1700})
+            QTest::newRow(qPrintable(QString::number(width))) << width;
+    }
+    void fixedColumnCoversColumnZeroOnly() {
+        QFETCH(int, width);
+        StartWithLoans({Loan("HOME"), Loan("HOLIDAY UNIT"), Loan("OFFICE")});
+        w->resize(width, 500);
+        w->Table.Grid.SetRow(3);
+        w->Table.Grid.SetCol(12);
+        QApplication::processEvents();
+        LoanGridView* grid = w->GridView;
+        QTableView* fixed = grid->FixedColumn();
+        QCOMPARE(fixed->geometry().left(), grid->viewport()->geometry().left());
+        QCOMPARE(fixed->width(), grid->columnWidth(0));
+        QCOMPARE(fixed->horizontalHeader()->height(), grid->horizontalHeader()->height());
+        QCOMPARE(grid->visualRect(grid->model()->index(0, 1)).left(), grid->columnWidth(0));
+        // Scrolled across by the user, column 0 is still reported where it is drawn.
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_End);
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
+        for (int row = 0; row < 3; ++row) {
+            const QModelIndex index = grid->model()->index(row, 0);
+            const QRect drawn(fixed->viewport()->mapToGlobal(fixed->visualRect(index).topLeft()),
+                              fixed->visualRect(index).size());
+            QAccessibleInterface* cell = table->tableInterface()->cellAt(row, 0);
+            QCOMPARE(cell->rect(), drawn);
+            QVERIFY(!cell->state().invisible);
+        }
+    }
+
+    // Giving the grid the focus picks no cell: the heading row stays current.
+    void focusLeavesTheCurrentCell() {
+        StartWithLoans({Loan("HOME"), Loan("CAR")});
+        w->Table.Grid.SetRow(0);
+        w->Table.Grid.SetCol(12);
+        w->PicSearchUp->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w->PicSearchUp, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w->GridView);
+        QCOMPARE(w->Table.Grid.Row(), 0);
+        QCOMPARE(w->Table.Grid.Col(), 12);
+        QVERIFY(!w->GridView->currentIndex().isValid());
+        // A loan row current keeps its place too.
+        w->GridView->clearFocus();
+        w->Table.Grid.SetRow(2);
+        w->Table.Grid.SetCol(4);
+        w->GridView->setFocus(Qt::TabFocusReason);
+        QCOMPARE(w->Table.Grid.Row(), 2);
+        QCOMPARE(w->Table.Grid.Col(), 4);
+        QCOMPARE(w->GridView->currentIndex(), w->GridView->model()->index(1, 4));
+    }
+
     void homeKeyShowsTheStartOfTheRow() {
         StartWithLoans({Loan("HOME")});
         w->Table.Grid.SetRow(1);
-        w->Table.Grid.SetCol(12);
-        QVERIFY(w->GridView->horizontalScrollBar()->value() > 0);
+        w->Table.Grid.SetCol(5);
         w->GridView->setFocus();
+        QTest::keyClick(w->GridView, Qt::Key_End);
+        QCOMPARE(w->Table.Grid.Col(), 12);
+        QVERIFY(w->GridView->horizontalScrollBar()->value() > 0);
         QTest::keyClick(w->GridView, Qt::Key_Home);
         QCOMPARE(w->Table.Grid.Col(), 0);
         QCOMPARE(w->GridView->horizontalScrollBar()->value(), 0);
