@@ -58,6 +58,16 @@ xdotool mousemove --window "$id" $((250 * scale)) $((135 * scale)) click 1
 keys Home
 sleep 0.3
 shot main
+if [ "$scale" = 1 ]; then
+    # Wide enough for every column of the three loans.
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    xdotool windowsize --sync "$id" 1400 "$HEIGHT"
+    sleep 0.5
+    import -window "$id" "$out/main-1400.png"
+    echo "saved $out/main-1400.png"
+    xdotool windowsize --sync "$id" "$WIDTH" "$HEIGHT"
+    sleep 0.3
+fi
 keys ctrl+r
 window "Repayment Schedule"
 keys alt+x
