@@ -89,12 +89,13 @@ bool PasteAccepted(std::u16string_view text, int caret, int selectionLength,
         return false;
     }
     std::u16string typed(text);
-    auto start = static_cast<std::size_t>(std::clamp<long>(caret, 0, static_cast<long>(typed.size())));
+    auto start =
+        static_cast<std::size_t>(std::clamp<long>(caret, 0, static_cast<long>(typed.size())));
     auto selected = static_cast<std::size_t>(
         std::clamp<long>(selectionLength, 0, static_cast<long>(typed.size() - start)));
     for (const char16_t c : pasted) {
-        if (c < 0x20 || FilterKey(typed, static_cast<int>(start), static_cast<int>(selected), c,
-                                  rule) == 0) {
+        if (c < 0x20 ||
+            FilterKey(typed, static_cast<int>(start), static_cast<int>(selected), c, rule) == 0) {
             return false;
         }
         typed.replace(start, selected, 1, c);

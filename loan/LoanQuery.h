@@ -13,8 +13,8 @@ namespace loan {
 class LoanQuery {
   public:
     // The search dialog's scan: current cell to column 0, row 0; then, unless the entry (spaces
-    // trimmed, upper-cased) is empty or the table has no loan, rows 1..R-1 in turn until a code cell
-    // (upper-cased, not trimmed) equals it. Returns the equal row (left current) or -1 (the
+    // trimmed, upper-cased) is empty or the table has no loan, rows 1..R-1 in turn until a code
+    // cell (upper-cased, not trimmed) equals it. Returns the equal row (left current) or -1 (the
     // current row is then the last row when a scan took place, else row 0).
     static int SearchCode(LoanGrid& grid, std::string_view entry);
 

@@ -100,8 +100,8 @@ TEST(QueryByCode, TheFoundLoanBecomesTheOnlyOneCutToTheRecordWidths) {
 }
 
 TEST(QueryByCode, ComparesInCapitalsOfAnyScript) {
-    for (const auto& [code, typed] : {std::pair{"ЖИЛЬЁ", "жильё"}, std::pair{"Straße", "STRASSE"},
-                                      std::pair{"ǅ", "ǆ"}}) {
+    for (const auto& [code, typed] :
+         {std::pair{"ЖИЛЬЁ", "жильё"}, std::pair{"Straße", "STRASSE"}, std::pair{"ǅ", "ǆ"}}) {
         LoanTable table = TableOf({{"A", "1", "1", "Yes"}, {code, "1", "1", "Yes"}});
         ASSERT_TRUE(LoanQuery::QueryByCode(table.Grid, typed)) << typed;
         EXPECT_EQ(table.Grid.TextAt(1, 0), code);

@@ -52,14 +52,14 @@ TEST(TextHelpers, UpperCase) {
         {"šœžÿ", "ŠŒŽŸ"},
         {"ÀŠ€", "ÀŠ€"},
         {"жильё", "ЖИЛЬЁ"},
-        {"straße", "STRASSE"},  // one letter, two capitals
-        {"ﬁx ŉ", "FIX ʼN"},     // ligature; a capital that starts with a modifier letter
-        {"ıſ", "IS"},          // capitals shorter than their letters
-        {"ɐ", "Ɐ"},            // and longer
-        {"ǆ ǅ", "Ǆ Ǆ"},        // title case to upper case
+        {"straße", "STRASSE"},         // one letter, two capitals
+        {"ﬁx ŉ", "FIX ʼN"},            // ligature; a capital that starts with a modifier letter
+        {"ıſ", "IS"},                  // capitals shorter than their letters
+        {"ɐ", "Ɐ"},                    // and longer
+        {"ǆ ǅ", "Ǆ Ǆ"},                // title case to upper case
         {"ἀΐ", "Ἀ\u0399\u0308\u0301"}, // capitals with combining marks
-        {"𐐨", "𐐀"},           // beyond the first plane
-        {"\xC3", "\xC3"},       // broken sequences are kept byte for byte
+        {"𐐨", "𐐀"},                    // beyond the first plane
+        {"\xC3", "\xC3"},              // broken sequences are kept byte for byte
         {"a\xFF"
          "b\xC3\xA9\xE2\x82",
          "A\xFF"

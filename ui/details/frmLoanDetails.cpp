@@ -349,9 +349,8 @@ void frmLoanDetails::BuildControls() {
         previous = txtLoanRec_[kTabOrder[t]];
     }
     for (QWidget* next : {static_cast<QWidget*>(results_), static_cast<QWidget*>(OptYes_),
-                          static_cast<QWidget*>(OptNo_),
-                          static_cast<QWidget*>(cmdQuery_), static_cast<QWidget*>(cmdOK_),
-                          static_cast<QWidget*>(cmdCancel_)}) {
+                          static_cast<QWidget*>(OptNo_), static_cast<QWidget*>(cmdQuery_),
+                          static_cast<QWidget*>(cmdOK_), static_cast<QWidget*>(cmdCancel_)}) {
         setTabOrder(previous, next);
         previous = next;
     }

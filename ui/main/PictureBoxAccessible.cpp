@@ -48,7 +48,9 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     // Any picture's holder: a picture may be made a button's look after its holder was asked for.
     if (className != QLatin1String("QWidget") || !object->isWidgetType()) return nullptr;
     const QObjectList& children = object->children();
-    const auto isPicture = [](const QObject* child) { return qobject_cast<const PictureBox*>(child); };
+    const auto isPicture = [](const QObject* child) {
+        return qobject_cast<const PictureBox*>(child);
+    };
     if (std::none_of(children.begin(), children.end(), isPicture)) return nullptr;
     return new PictureHostAccessible(static_cast<QWidget*>(object));
 }

@@ -409,8 +409,7 @@ bool frmLoan::SaveFirst(bool* saved, SaveBefore before) {
     const QString question = before == SaveBefore::Query
                                  ? QStringLiteral("Save file before the query?")
                                  : QStringLiteral("Save file before exiting?");
-    if (Ask(this, question, QStringLiteral("Save File?")) != Interaction::Answer::Yes)
-        return true;
+    if (Ask(this, question, QStringLiteral("Save File?")) != Interaction::Answer::Yes) return true;
     QString target;
     if (!PrepareSave(target) || !WriteLoanFile(target)) return false;
     if (saved) *saved = true;

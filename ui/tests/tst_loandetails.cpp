@@ -207,8 +207,8 @@ void tst_LoanDetails::tabEntersTheChosenActiveOption() {
 void tst_LoanDetails::tabOrderAndAccessKeys() {
     LoanDetailsHarness h;
     frmLoanDetails& d = h.Open();
-    const QList<QWidget*> order = {h.Field(0), h.Field(1),    h.Field(2), h.Field(4), h.Field(3),
-                                   h.Field(5), h.Field(7),    h.Field(6), d.Results(), d.OptYes(),
+    const QList<QWidget*> order = {h.Field(0),   h.Field(1), h.Field(2),    h.Field(4),  h.Field(3),
+                                   h.Field(5),   h.Field(7), h.Field(6),    d.Results(), d.OptYes(),
                                    d.cmdQuery(), d.cmdOK(),  d.cmdCancel(), h.Field(8)};
     for (QWidget* expected : order) {
         h.Key(Qt::Key_Tab);
@@ -373,20 +373,46 @@ void tst_LoanDetails::pasteAsTyped_data() {
         const auto row = [route](const char* name) {
             return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(route, name)));
         };
-        *row("amount") << 0 << "" << "250000" << "250000";
-        *row("decimals") << 0 << "" << "1250.75" << "1250.75";
-        *row("grouping comma refused") << 0 << "12" << "250,000" << "12";
-        *row("trailing blank refused") << 0 << "" << "250000 " << "";
-        *row("over the maximum refused") << 0 << "" << "100000000" << "";
-        *row("term") << 1 << "" << "25" << "25";
-        *row("term with a point refused") << 1 << "" << "2.5" << "";
-        *row("percent over 100 refused") << 2 << "" << "150" << "";
-        *row("longer than the field refused") << 5 << "" << "12.3456" << "";
-        *row("letters refused") << 3 << "" << "six" << "";
+        *row("amount") << 0 << ""
+                       << "250000"
+                       << "250000";
+        *row("decimals") << 0 << ""
+                         << "1250.75"
+                         << "1250.75";
+        *row("grouping comma refused") << 0 << "12"
+                                       << "250,000"
+                                       << "12";
+        *row("trailing blank refused") << 0 << ""
+                                       << "250000 "
+                                       << "";
+        *row("over the maximum refused") << 0 << ""
+                                         << "100000000"
+                                         << "";
+        *row("term") << 1 << ""
+                     << "25"
+                     << "25";
+        *row("term with a point refused") << 1 << ""
+                                          << "2.5"
+                                          << "";
+        *row("percent over 100 refused") << 2 << ""
+                                         << "150"
+                                         << "";
+        *row("longer than the field refused") << 5 << ""
+                                              << "12.3456"
+                                              << "";
+        *row("letters refused") << 3 << ""
+                                << "six"
+                                << "";
     }
-    QTest::newRow("Shift+Insert: replaces the selection") << 2 << "3.5" << "7" << "7";
-    QTest::newRow("Shift+Insert: code takes anything") << 8 << "" << "Home, 1" << "Home, 1";
-    QTest::newRow("Ctrl+V stays a dropped character") << 0 << "" << "250000" << "";
+    QTest::newRow("Shift+Insert: replaces the selection") << 2 << "3.5"
+                                                          << "7"
+                                                          << "7";
+    QTest::newRow("Shift+Insert: code takes anything") << 8 << ""
+                                                       << "Home, 1"
+                                                       << "Home, 1";
+    QTest::newRow("Ctrl+V stays a dropped character") << 0 << ""
+                                                      << "250000"
+                                                      << "";
 }
 
 // A paste into a number field is taken when typing it there would have been, by every route.

@@ -271,7 +271,7 @@ class MainWindowTest : public QObject {
         if (command == "OK") {
             ui->ExpectDialog([](QDialog& dialog) {
                 auto& details = static_cast<frmLoanDetails&>(dialog);
-                const char* texts[] = {"250000", "25", "60", "7.5", "150000",
+                const char* texts[] = {"250000", "25",  "60",     "7.5", "150000",
                                        "40",     "6.9", "100000", "NEW"};
                 for (int i = 0; i < 9; ++i)
                     details.txtLoanRec(i)->setText(QString::fromLatin1(texts[i]));
@@ -452,8 +452,8 @@ class MainWindowTest : public QObject {
     // The Tab cycle: the four buttons, the grid, the logo; the pressed pictures are no stops.
     void focusOrderAndNames() {
         StartWithLoans({Loan("HOME")});
-        const QList<QWidget*> expected = {w->PicNewUp, w->PicEditUp, w->PicDeleteUp,
-                                          w->PicSearchUp, w->GridView, w->PicDravenholt};
+        const QList<QWidget*> expected = {w->PicNewUp,    w->PicEditUp, w->PicDeleteUp,
+                                          w->PicSearchUp, w->GridView,  w->PicDravenholt};
         w->PicNewUp->setFocus(Qt::TabFocusReason);
         QList<QWidget*> order = {QApplication::focusWidget()};
         for (int i = 1; i < expected.size(); ++i) {
@@ -463,8 +463,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(order, expected);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), w->PicNewUp);
-        for (PictureBox* pressed : {w->PicNewDown, w->PicEditDown, w->PicDeleteDown,
-                                    w->PicSearchDown})
+        for (PictureBox* pressed :
+             {w->PicNewDown, w->PicEditDown, w->PicDeleteDown, w->PicSearchDown})
             QCOMPARE(pressed->focusPolicy(), Qt::NoFocus);
 
         QCOMPARE(w->PicNewUp->accessibleName(), QStringLiteral("New Loan"));
@@ -494,8 +494,7 @@ class MainWindowTest : public QObject {
             QVERIFY(face->actionInterface()->actionNames().contains(
                 QAccessibleActionInterface::pressAction()));
         }
-        for (PictureBox* down : {w->PicNewDown, w->PicEditDown, w->PicDeleteDown,
-                                 w->PicSearchDown})
+        for (PictureBox* down : {w->PicNewDown, w->PicEditDown, w->PicDeleteDown, w->PicSearchDown})
             QVERIFY(!children.contains(down));
         QVERIFY(children.contains(w->GridView));
         QCOMPARE(QAccessible::queryAccessibleInterface(w->PicDravenholt)->role(),
