@@ -40,17 +40,8 @@ show_logs() {
 fail() { echo "FAIL: $*"; show_logs; exit 1; }
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"; show_logs' ERR
 
-# -noreset and -displayfd as in the other end-to-end test.
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-number=""
-for _ in $(seq 200); do
-    read -r -t 0.1 -u "$displayfd" number && break
-    kill -0 "$xvfb" 2>/dev/null || break
-done
-exec {displayfd}>&-
-if [ -z "$number" ]; then echo "SKIP: Xvfb did not start"; show_logs; exit 77; fi
+source "$(dirname "$0")/start_xvfb.sh"
+start_xvfb "$work/xvfb.log" || { echo "SKIP: Xvfb did not start"; show_logs; exit 77; }
 export DISPLAY=:$number QT_QPA_PLATFORM=xcb
 if ! "$probe" >"$work/probe.log" 2>&1; then
     echo "SKIP: this display cannot host a Qt window"; show_logs; exit 77

@@ -14,13 +14,8 @@ trap 'kill $app $xvfb 2>/dev/null; wait; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; tail -n 20 "$work"/*.log; exit 1; }
 trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 
-# Xvfb writes its display number once it accepts clients; -noreset keeps it from refusing the
-# program while it resets after the probe leaves.
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-read -r -t 20 -u "$displayfd" number || { echo "SKIP: Xvfb did not start"; exit 77; }
-exec {displayfd}>&-
+source "$(dirname "$0")/start_xvfb.sh"
+start_xvfb "$work/xvfb.log" || { echo "SKIP: Xvfb did not start"; exit 77; }
 export DISPLAY=:$number QT_QPA_PLATFORM=xcb HOME=$work QT_SCALE_FACTOR=2
 "$probe" >"$work/probe.log" 2>&1 || { echo "SKIP: this display cannot host a Qt window"; exit 77; }
 
