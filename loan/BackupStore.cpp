@@ -46,22 +46,6 @@ std::string Stamp() {
     return text;
 }
 
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return what + " \"" + path + "\": " + std::strerror(error);
-}
-
-bool WriteAll(FileSystem& fs, int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t done = fs.Write(fd, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-    }
-    return true;
-}
-
 // Creates folder and its missing parents, private to the user where it is new.
 int MakeFolders(FileSystem& fs, const std::string& folder) {
     struct stat info {};
@@ -97,7 +81,7 @@ std::string BackupStore::Save(FileSystem& fs, const std::string& target, std::st
         return {};
     }
     if (const int made = MakeFolders(fs, folder_); made != 0) {
-        error = Reason("Cannot make the folder", folder_, made);
+        error = FileSystem::Reason("Cannot make the folder", folder_, made);
         return {};
     }
     RemoveStalePartials(fs, target);
@@ -106,14 +90,14 @@ std::string BackupStore::Save(FileSystem& fs, const std::string& target, std::st
     const std::string partial = stem + ".partial-" + std::to_string(::getpid());
     const int fd = fs.Open(partial, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0) {
-        error = Reason("Cannot create", partial, errno);
+        error = FileSystem::Reason("Cannot create", partial, errno);
         return {};
     }
-    const bool written = WriteAll(fs, fd, bytes) && fs.Fsync(fd) == 0;
+    const bool written = fs.WriteAll(fd, bytes) && fs.Fsync(fd) == 0;
     const int writeError = errno;
     const bool closed = fs.Close(fd) == 0;
     if (!written || !closed) {
-        error = Reason("Cannot write", partial, written ? errno : writeError);
+        error = FileSystem::Reason("Cannot write", partial, written ? errno : writeError);
         fs.Unlink(partial);
         return {};
     }
@@ -123,7 +107,7 @@ std::string BackupStore::Save(FileSystem& fs, const std::string& target, std::st
         struct stat info {};
         if (fs.Lstat(candidate, &info) == 0) continue;
         if (fs.Rename(partial, candidate) != 0) {
-            error = Reason("Cannot name", candidate, errno);
+            error = FileSystem::Reason("Cannot name", candidate, errno);
             fs.Unlink(partial);
             return {};
         }
@@ -131,7 +115,7 @@ std::string BackupStore::Save(FileSystem& fs, const std::string& target, std::st
         break;
     }
     if (copy.empty()) {
-        error = Reason("Cannot name", stem + ".loa", EEXIST);
+        error = FileSystem::Reason("Cannot name", stem + ".loa", EEXIST);
         fs.Unlink(partial);
         return {};
     }
@@ -140,7 +124,7 @@ std::string BackupStore::Save(FileSystem& fs, const std::string& target, std::st
     const int syncError = errno;
     if (dir >= 0) fs.Close(dir);
     if (!synced) {
-        error = Reason("Cannot sync the folder", folder_, syncError);
+        error = FileSystem::Reason("Cannot sync the folder", folder_, syncError);
         fs.Unlink(copy);
         return {};
     }

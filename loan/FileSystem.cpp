@@ -1,6 +1,7 @@
 #include "FileSystem.h"
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include <fcntl.h>
@@ -109,6 +110,35 @@ int FileSystem::Mkdir(const std::string& path, mode_t mode) {
 
 int FileSystem::Access(const std::string& path, int mode) {
     return ::access(path.c_str(), mode);
+}
+
+bool FileSystem::WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t done = Write(fd, bytes.data(), bytes.size());
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
+    }
+    return true;
+}
+
+bool FileSystem::WriteAllAt(int fd, std::string_view bytes, off_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t done = PWrite(fd, bytes.data(), bytes.size(), offset);
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
+        offset += done;
+    }
+    return true;
+}
+
+std::string FileSystem::Reason(const std::string& what, const std::string& path, int error) {
+    return what + " \"" + path + "\": " + std::strerror(error);
 }
 
 FileSystem& FileSystem::Real() {

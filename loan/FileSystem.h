@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -41,8 +42,15 @@ class FileSystem {
     virtual int Mkdir(const std::string& path, mode_t mode);
     virtual int Access(const std::string& path, int mode);
 
+    // Writes all of bytes (at offset, for WriteAllAt), going on after short writes and
+    // interruptions; false with errno set on failure.
+    bool WriteAll(int fd, std::string_view bytes);
+    bool WriteAllAt(int fd, std::string_view bytes, off_t offset);
+
     // The machine's own calls.
     static FileSystem& Real();
+    // "what \"path\": the system's words for error".
+    static std::string Reason(const std::string& what, const std::string& path, int error);
 };
 
 } // namespace loan

@@ -114,10 +114,6 @@ std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
 
-std::string SystemReason(const std::string& what, const std::string& path, int error) {
-    return what + " " + Quoted(path) + ": " + std::strerror(error);
-}
-
 // What a path that is not a regular file is, in the user's words.
 std::string KindOf(mode_t mode) {
     if (S_ISDIR(mode)) return "a folder";
@@ -186,11 +182,11 @@ ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, Fi
             // A socket cannot be opened at all; say what it is rather than what open() said.
             if (fs.Stat(path, &info) == 0 && !S_ISREG(info.st_mode))
                 return Failed(NotAFile(path, info.st_mode));
-            return Failed(SystemReason("Cannot open", path, error));
+            return Failed(FileSystem::Reason("Cannot open", path, error));
         }
         struct stat info {};
         if (fs.Fstat(file.get(), &info) != 0)
-            return Failed(SystemReason("Cannot read", path, errno));
+            return Failed(FileSystem::Reason("Cannot read", path, errno));
         if (!S_ISREG(info.st_mode)) return Failed(NotAFile(path, info.st_mode));
         const auto size = static_cast<std::uint64_t>(info.st_size);
         if (size / LoanRecord::kSize > static_cast<std::uint64_t>(kMaxRecords))
@@ -207,7 +203,7 @@ ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, Fi
             if (n == 0) break;
             if (n < 0) {
                 if (errno == EINTR) continue;
-                return Failed(SystemReason("Cannot read", path, errno));
+                return Failed(FileSystem::Reason("Cannot read", path, errno));
             }
             if (!builder.Feed(buffer.get(), static_cast<std::size_t>(n)))
                 return Failed(builder.Damage(Quoted(path)));

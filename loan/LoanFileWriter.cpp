@@ -62,10 +62,6 @@ WriteResult Failed(std::string error) {
     return result;
 }
 
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return what + " \"" + path + "\": " + std::strerror(error);
-}
-
 // A file size limit (ulimit -f) would otherwise kill the program mid-save with the table unsaved;
 // ignored, the write fails with EFBIG like any other failed write. Set on every save, in case
 // something has set it back.
@@ -77,20 +73,20 @@ WriteResult Save(const std::string& path, const LoanGrid& table, FileSystem& fs,
                  const BackupStore& backups) {
     std::string target;
     if (const int error = LinkTarget::Resolve(fs, path, target); error != 0)
-        return Failed(Reason("Cannot follow the link", path, error));
+        return Failed(FileSystem::Reason("Cannot follow the link", path, error));
 
     std::optional<struct stat> old;
     struct stat info {};
     if (fs.Stat(target, &info) == 0) {
         old = info;
     } else if (errno != ENOENT) {
-        return Failed(Reason("Cannot write", target, errno));
+        return Failed(FileSystem::Reason("Cannot write", target, errno));
     }
-    if (old && S_ISDIR(old->st_mode)) return Failed(Reason("Cannot write", target, EISDIR));
+    if (old && S_ISDIR(old->st_mode)) return Failed(FileSystem::Reason("Cannot write", target, EISDIR));
     if (old && !S_ISREG(old->st_mode)) return Failed("\"" + target + "\" is not a regular file.");
     // A replace would otherwise get round a file's own refusal to be written.
     if (old && fs.Access(target, W_OK) != 0 && (errno == EACCES || errno == EROFS))
-        return Failed(Reason("Cannot write", target, errno));
+        return Failed(FileSystem::Reason("Cannot write", target, errno));
 
     TemporaryFile::RemoveStale(fs, target);
     const std::string bytes = Encoded(table);

@@ -15,10 +15,6 @@ namespace {
 
 using Outcome = ReplaceByRename::Outcome;
 
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return what + " \"" + path + "\": " + std::strerror(error);
-}
-
 Outcome Failed(std::string error) {
     Outcome outcome;
     outcome.result.error = std::move(error);
@@ -37,18 +33,6 @@ bool Refused(int error) {
     return error == EACCES || error == EPERM;
 }
 
-bool WriteAll(FileSystem& fs, int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t done = fs.Write(fd, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-    }
-    return true;
-}
-
 } // namespace
 
 Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
@@ -61,7 +45,7 @@ Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
         case FileMetadata::Outcome::CannotKeep:
             return CannotKeep();
         case FileMetadata::Outcome::Failed:
-            return Failed(Reason("Cannot read the attributes of", target, errno));
+            return Failed(FileSystem::Reason("Cannot read the attributes of", target, errno));
         }
     }
 
@@ -69,35 +53,35 @@ Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
     TemporaryFile temp(fs);
     if (const int error = temp.Create(target); error != 0) {
         if (old && Refused(error)) return CannotKeep();
-        return Failed(Reason("Cannot create a file in", folder, error));
+        return Failed(FileSystem::Reason("Cannot create a file in", folder, error));
     }
 
     if (old) {
         struct stat fresh {};
         if (fs.Fstat(temp.Fd(), &fresh) != 0)
-            return Failed(Reason("Cannot write", target, errno));
+            return Failed(FileSystem::Reason("Cannot write", target, errno));
         switch (metadata.ApplyOwnerAndAttributes(fs, temp.Fd(), fresh)) {
         case FileMetadata::Outcome::Kept:
             break;
         case FileMetadata::Outcome::CannotKeep:
             return CannotKeep();
         case FileMetadata::Outcome::Failed:
-            return Failed(Reason("Cannot keep the owner and attributes of", target, errno));
+            return Failed(FileSystem::Reason("Cannot keep the owner and attributes of", target, errno));
         }
     }
-    if (!WriteAll(fs, temp.Fd(), bytes)) return Failed(Reason("Cannot write", target, errno));
+    if (!fs.WriteAll(temp.Fd(), bytes)) return Failed(FileSystem::Reason("Cannot write", target, errno));
     // Last, as writing may clear set-id bits.
     if (old && !metadata.ApplyMode(fs, temp.Fd()))
-        return Failed(Reason("Cannot keep the permissions of", target, errno));
-    if (fs.Fsync(temp.Fd()) != 0) return Failed(Reason("Cannot write", target, errno));
+        return Failed(FileSystem::Reason("Cannot keep the permissions of", target, errno));
+    if (fs.Fsync(temp.Fd()) != 0) return Failed(FileSystem::Reason("Cannot write", target, errno));
     struct stat written {};
-    if (fs.Fstat(temp.Fd(), &written) != 0) return Failed(Reason("Cannot write", target, errno));
+    if (fs.Fstat(temp.Fd(), &written) != 0) return Failed(FileSystem::Reason("Cannot write", target, errno));
     if (const int error = temp.Close(); error != 0)
-        return Failed(Reason("Cannot write", target, error));
+        return Failed(FileSystem::Reason("Cannot write", target, error));
     if (const int error = temp.ReplaceInto(target); error != 0) {
         temp.Discard();
         if (old && Refused(error)) return CannotKeep();
-        return Failed(Reason("Cannot replace", target, error));
+        return Failed(FileSystem::Reason("Cannot replace", target, error));
     }
 
     Outcome outcome;
@@ -110,7 +94,7 @@ Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
         if (!synced) {
             outcome.result.fileUnchanged = false;
             outcome.result.error =
-                Reason("The loans were written, but the system could not confirm that the folder "
+                FileSystem::Reason("The loans were written, but the system could not confirm that the folder "
                        "is on disk: cannot sync",
                        folder, error);
             return outcome;

@@ -10,29 +10,11 @@ namespace loan {
 
 namespace {
 
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return what + " \"" + path + "\": " + std::strerror(error);
-}
-
 WriteResult Failed(std::string error) {
     WriteResult result;
     result.error = std::move(error);
     result.inPlace = true;
     return result;
-}
-
-bool WriteAllAt(FileSystem& fs, int fd, std::string_view bytes) {
-    off_t at = 0;
-    while (!bytes.empty()) {
-        const ssize_t done = fs.PWrite(fd, bytes.data(), bytes.size(), at);
-        if (done < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-        at += done;
-    }
-    return true;
 }
 
 bool ReadAll(FileSystem& fs, int fd, std::string& bytes) {
@@ -52,7 +34,7 @@ bool ReadAll(FileSystem& fs, int fd, std::string& bytes) {
 
 // Writes bytes over the file from its start and cuts it to their length, on disk.
 bool Overwrite(FileSystem& fs, int fd, std::string_view bytes) {
-    return WriteAllAt(fs, fd, bytes) && fs.Ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+    return fs.WriteAllAt(fd, bytes, 0) && fs.Ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
            fs.Fsync(fd) == 0;
 }
 
@@ -70,13 +52,13 @@ bool PutBack(FileSystem& fs, int fd, const std::string& target, std::string_view
 WriteResult RewriteInPlace::Run(FileSystem& fs, const BackupStore& backups,
                                 const std::string& target, std::string_view bytes) {
     int fd = fs.Open(target, O_RDWR | O_NONBLOCK);
-    if (fd < 0) return Failed(Reason("Cannot write", target, errno));
+    if (fd < 0) return Failed(FileSystem::Reason("Cannot write", target, errno));
     struct stat info {};
     std::string old;
     if (fs.Fstat(fd, &info) != 0 || !ReadAll(fs, fd, old)) {
         const int error = errno;
         fs.Close(fd);
-        return Failed(Reason("Cannot read", target, error));
+        return Failed(FileSystem::Reason("Cannot read", target, error));
     }
     if (!S_ISREG(info.st_mode)) {
         fs.Close(fd);
@@ -120,7 +102,7 @@ WriteResult RewriteInPlace::Run(FileSystem& fs, const BackupStore& backups,
         result.written = FileIdentity::From(after);
         return result;
     }
-    WriteResult result = Failed(Reason("Cannot write", target, error));
+    WriteResult result = Failed(FileSystem::Reason("Cannot write", target, error));
     if (restored) {
         backups.Remove(fs, backup);
         return result;

@@ -18,37 +18,11 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-show_logs() {
-    local log
-    for log in "$work"/*.log; do
-        [ -s "$log" ] && { echo "--- $(basename "$log")"; tail -n 40 "$log"; }
-    done
-    return 0
-}
-fail() { echo "FAIL: $*"; show_logs; exit 1; }
+source "$(dirname "$0")/e2e_common.sh"
 # Any other failing step (an xdotool command, say) says where it stopped.
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"; show_logs' ERR
+start_display "$probe"
 
-source "$(dirname "$0")/start_xvfb.sh"
-start_xvfb "$work/xvfb.log" || { echo "SKIP: Xvfb did not start"; show_logs; exit 77; }
-export DISPLAY=:$number QT_QPA_PLATFORM=xcb
-
-if ! "$probe" >"$work/probe.log" 2>&1; then
-    echo "SKIP: this display cannot host a Qt window"; show_logs; exit 77
-fi
-
-# Waits until a window whose title matches $1 is visible and focuses it.
-window() {
-    local id=""
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
-        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for \"$1\""
-        sleep 0.1
-    done
-    [ -n "$id" ] || fail "no window \"$1\""
-    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
-    sleep 0.3
-}
 keys() { xdotool key --delay 60 "$@"; }
 type_text() { xdotool type --delay 40 "$1"; }
 

@@ -11,25 +11,12 @@ done
 work=$(mktemp -d)
 app="" xvfb=""
 trap 'kill $app $xvfb 2>/dev/null; wait; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; tail -n 20 "$work"/*.log; exit 1; }
+source "$(dirname "$0")/e2e_common.sh"
 trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 
-source "$(dirname "$0")/start_xvfb.sh"
-start_xvfb "$work/xvfb.log" || { echo "SKIP: Xvfb did not start"; exit 77; }
-export DISPLAY=:$number QT_QPA_PLATFORM=xcb HOME=$work QT_SCALE_FACTOR=2
-"$probe" >"$work/probe.log" 2>&1 || { echo "SKIP: this display cannot host a Qt window"; exit 77; }
+start_display "$probe"
+export HOME=$work QT_SCALE_FACTOR=2
 
-id=""
-window() { # waits for a visible window whose title matches $1 and focuses it
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
-        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for \"$1\""
-        sleep 0.1
-    done
-    [ -n "$id" ] || fail "no window \"$1\""
-    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
-    sleep 0.3
-}
 run() { # starts the program with $1, answers the start-up message, waits for the window $2
     "$program" "$1" >"$work/app.log" 2>&1 &
     app=$!

@@ -16,6 +16,11 @@ ScriptedInteraction& ScriptedInteraction::ExpectMessage(const QString& text, con
     return *this;
 }
 
+ScriptedInteraction& ScriptedInteraction::ExpectStartUp() {
+    return ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
+                         kAppTitle, Buttons::OK, Icon::Information);
+}
+
 ScriptedInteraction& ScriptedInteraction::ExpectFile(FileMode mode, std::optional<QString> path) {
     steps_.push_back(FileStep{mode, std::move(path)});
     return *this;

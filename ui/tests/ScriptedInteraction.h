@@ -21,6 +21,8 @@ public:
     // A caption given here is compared with the box's effective caption (empty = the app title).
     ScriptedInteraction& ExpectMessage(const QString& text, const QString& caption, Buttons buttons,
                                        Icon icon, Answer answer = Answer::OK);
+    // The main window's start-up message, answered OK.
+    ScriptedInteraction& ExpectStartUp();
     // Answers a file dialog of that mode with path, or cancels it with std::nullopt.
     ScriptedInteraction& ExpectFile(FileMode mode, std::optional<QString> path);
     // make() gives the printer; returning nullptr cancels the printer dialog.

@@ -61,8 +61,7 @@ void tst_EndToEnd::newSaveReopenEdit() {
     const QString path = dir.filePath(QStringLiteral("loans.loa"));
 
     ScriptedInteraction ui;
-    ui.ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                     kAppTitle, Buttons::OK, Icon::Information);
+    ui.ExpectStartUp();
     frmLoan w;
     w.show();
     QApplication::setActiveWindow(&w);

@@ -106,8 +106,7 @@ class FileCommandsTest : public QObject {
 
     void Start() {
         ui = std::make_unique<ScriptedInteraction>();
-        ui->ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                          kAppTitle, Buttons::OK, Icon::Information);
+        ui->ExpectStartUp();
         w = std::make_unique<frmLoan>();
         w->show();
         QApplication::setActiveWindow(w.get());

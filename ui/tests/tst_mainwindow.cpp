@@ -101,8 +101,7 @@ class MainWindowTest : public QObject {
 
     void Start() {
         ui = std::make_unique<ScriptedInteraction>();
-        ui->ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                          kAppTitle, Buttons::OK, Icon::Information);
+        ui->ExpectStartUp();
         w = std::make_unique<frmLoan>();
         QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
         w->show();
@@ -177,8 +176,7 @@ class MainWindowTest : public QObject {
 
     void startUpMessageComesBeforeTheWindow() {
         ui = std::make_unique<ScriptedInteraction>();
-        ui->ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                          kAppTitle, Buttons::OK, Icon::Information);
+        ui->ExpectStartUp();
         w = std::make_unique<frmLoan>();
         QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
         QVERIFY(!w->isVisible());

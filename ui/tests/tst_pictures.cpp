@@ -30,8 +30,7 @@ class PicturesTest : public QObject {
   private slots:
     void screenShowsTheDrawingForItsRatio() {
         ScriptedInteraction ui;
-        ui.ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                         kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Information);
+        ui.ExpectStartUp();
         frmLoan w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));

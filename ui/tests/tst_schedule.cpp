@@ -89,8 +89,7 @@ class tst_schedule : public QObject {
 
 void tst_schedule::fromGridMenu_timeAndExtraChangeIt() {
     ScriptedInteraction ui;
-    ui.ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                     kAppTitle, Buttons::OK, Icon::Information);
+    ui.ExpectStartUp();
     frmLoan w;
     w.show();
     QApplication::setActiveWindow(&w);
@@ -142,8 +141,7 @@ void tst_schedule::fromGridMenu_timeAndExtraChangeIt() {
 
 void tst_schedule::fromGridMenu_needsALoanRow() {
     ScriptedInteraction ui;
-    ui.ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                     kAppTitle, Buttons::OK, Icon::Information);
+    ui.ExpectStartUp();
     frmLoan w;
     w.show();
     QApplication::setActiveWindow(&w);
