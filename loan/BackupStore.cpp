@@ -88,7 +88,9 @@ std::string BackupStore::Save(FileSystem& fs, const std::string& target, std::st
     const std::string stem = folder_ + "/" + Prefix(target) + Stamp();
     // The copy appears under its name only once it is whole and on disk.
     const std::string partial = stem + ".partial-" + std::to_string(::getpid());
-    const int fd = fs.Open(partial, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int fd = fs.Open(partial, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    if (fd < 0 && errno == EEXIST && fs.Unlink(partial) == 0) // left by an earlier crash
+        fd = fs.Open(partial, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
     if (fd < 0) {
         error = FileSystem::Reason("Cannot create", partial, errno);
         return {};

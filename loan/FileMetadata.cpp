@@ -1,5 +1,6 @@
 #include "FileMetadata.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -9,9 +10,11 @@ namespace loan {
 
 namespace {
 
-// The errors that mean "not allowed here" rather than "something broke".
+// The errors that mean "not allowed here" rather than "something broke". EINVAL: an owner
+// this system cannot map (a user namespace).
 bool NotAllowed(int error) {
-    return error == EPERM || error == EACCES || error == ENOTSUP || error == EOPNOTSUPP;
+    return error == EPERM || error == EACCES || error == ENOTSUP || error == EOPNOTSUPP ||
+           error == EINVAL;
 }
 
 // Reads a variable-sized answer, growing the buffer when the value grew between the calls.
@@ -77,6 +80,25 @@ FileMetadata::Outcome FileMetadata::ApplyOwnerAndAttributes(FileSystem& fs, int 
                                                             const struct stat& fresh) const {
     if (fresh.st_uid != owner_ || fresh.st_gid != group_) {
         if (fs.Fchown(fd, owner_, group_) != 0)
+            return NotAllowed(errno) ? Outcome::CannotKeep : Outcome::Failed;
+    }
+    // A new file may have inherited attributes the old one lacks, such as the folder's default
+    // ACL, which could open the loans to other users.
+    std::string names;
+    const ssize_t listed = ReadSized(
+        [&](char* buffer, std::size_t size) {
+            return fs.FlistXattr(fd, buffer, size);
+        },
+        names);
+    if (listed < 0 && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return NotAllowed(errno) ? Outcome::CannotKeep : Outcome::Failed;
+    for (std::size_t at = 0; listed > 0 && at < names.size();) {
+        const std::string name(names.c_str() + at);
+        at += name.size() + 1;
+        const bool kept = std::any_of(attributes_.begin(), attributes_.end(),
+                                      [&](const auto& attribute) { return attribute.first == name; });
+        if (name.empty() || kept) continue;
+        if (fs.FremoveXattr(fd, name.c_str()) != 0 && errno != ENODATA)
             return NotAllowed(errno) ? Outcome::CannotKeep : Outcome::Failed;
     }
     for (const auto& [name, value] : attributes_) {

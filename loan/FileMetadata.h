@@ -26,8 +26,9 @@ class FileMetadata {
                         FileMetadata& metadata);
 
     // Gives it to the open new file fd (made by this process): owner and group where they
-    // differ, then the attributes; the permissions come last, as a change of owner clears the
-    // set-id bits. errno tells a Failed outcome's reason.
+    // differ, then the attributes, removing any the file inherited that the old one lacks; the
+    // permissions come last, as a change of owner clears the set-id bits. errno tells a Failed
+    // outcome's reason.
     Outcome ApplyOwnerAndAttributes(FileSystem& fs, int fd, const struct stat& fresh) const;
     // The permission bits; any failure fails the save.
     bool ApplyMode(FileSystem& fs, int fd) const;

@@ -43,10 +43,7 @@ int FileSystem::Fsync(int fd) {
 }
 
 int FileSystem::Fallocate(int fd, off_t length) {
-    const int error = ::posix_fallocate(fd, 0, length);
-    if (error == 0) return 0;
-    errno = error;
-    return -1;
+    return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length);
 }
 
 int FileSystem::Ftruncate(int fd, off_t length) {
@@ -82,6 +79,14 @@ ssize_t FileSystem::GetXattr(const std::string& path, const char* name, void* va
     return ::getxattr(path.c_str(), name, value, size);
 }
 
+ssize_t FileSystem::FlistXattr(int fd, char* names, std::size_t size) {
+    return ::flistxattr(fd, names, size);
+}
+
+int FileSystem::FremoveXattr(int fd, const char* name) {
+    return ::fremovexattr(fd, name);
+}
+
 int FileSystem::FsetXattr(int fd, const char* name, const void* value, std::size_t size) {
     return ::fsetxattr(fd, name, value, size, 0);
 }
@@ -115,8 +120,9 @@ int FileSystem::Access(const std::string& path, int mode) {
 bool FileSystem::WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t done = Write(fd, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR) continue;
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) {
+            if (done == 0) errno = EIO;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(done));
@@ -127,8 +133,9 @@ bool FileSystem::WriteAll(int fd, std::string_view bytes) {
 bool FileSystem::WriteAllAt(int fd, std::string_view bytes, off_t offset) {
     while (!bytes.empty()) {
         const ssize_t done = PWrite(fd, bytes.data(), bytes.size(), offset);
-        if (done < 0) {
-            if (errno == EINTR) continue;
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) {
+            if (done == 0) errno = EIO;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(done));

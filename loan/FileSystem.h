@@ -11,7 +11,7 @@ namespace loan {
 
 // The system calls the loan file reader and writer make, in one place, so tests can make any of
 // them fail the way a full disk, a quota or a failing device would. Each returns what the system
-// call returns and sets errno as it does; Fallocate returns -1 and sets errno like the others.
+// call returns and sets errno as it does.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -23,6 +23,8 @@ class FileSystem {
     virtual ssize_t Write(int fd, const void* data, std::size_t size);
     virtual ssize_t PWrite(int fd, const void* data, std::size_t size, off_t offset);
     virtual int Fsync(int fd);
+    // Reserves disk space for the first length bytes without changing the file's size or
+    // content (fallocate with FALLOC_FL_KEEP_SIZE).
     virtual int Fallocate(int fd, off_t length);
     virtual int Ftruncate(int fd, off_t length);
     virtual int Fstat(int fd, struct stat* info);
@@ -33,7 +35,9 @@ class FileSystem {
     virtual ssize_t ListXattr(const std::string& path, char* names, std::size_t size);
     virtual ssize_t GetXattr(const std::string& path, const char* name, void* value,
                              std::size_t size);
+    virtual ssize_t FlistXattr(int fd, char* names, std::size_t size);
     virtual int FsetXattr(int fd, const char* name, const void* value, std::size_t size);
+    virtual int FremoveXattr(int fd, const char* name);
     virtual int Rename(const std::string& from, const std::string& to);
     // Gives the open file fd, made with O_TMPFILE, the name path.
     virtual int LinkOpenFile(int fd, const std::string& path);
@@ -43,7 +47,7 @@ class FileSystem {
     virtual int Access(const std::string& path, int mode);
 
     // Writes all of bytes (at offset, for WriteAllAt), going on after short writes and
-    // interruptions; false with errno set on failure.
+    // interruptions; false with errno set on failure (EIO for a write that wrote nothing).
     bool WriteAll(int fd, std::string_view bytes);
     bool WriteAllAt(int fd, std::string_view bytes, off_t offset);
 

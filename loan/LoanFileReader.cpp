@@ -196,17 +196,19 @@ ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, Fi
                           ".");
 
         TableBuilder builder(table);
-        builder.Reserve(size);
         const auto buffer = std::make_unique<char[]>(kChunk);
-        for (;;) {
+        for (bool first = true;; first = false) {
             const ssize_t n = fs.Read(file.get(), buffer.get(), kChunk);
             if (n == 0) break;
             if (n < 0) {
                 if (errno == EINTR) continue;
                 return Failed(FileSystem::Reason("Cannot read", path, errno));
             }
+            // Room for all rows only once the start reads as loans: junk is refused for what
+            // it is, however big.
             if (!builder.Feed(buffer.get(), static_cast<std::size_t>(n)))
                 return Failed(builder.Damage(Quoted(path)));
+            if (first) builder.Reserve(size);
         }
         ReadResult result = Succeeded(builder.Finish(table));
         result.identity = FileIdentity::From(info);

@@ -51,7 +51,9 @@ Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
 
     const std::string folder = LinkTarget::FolderOf(target);
     TemporaryFile temp(fs);
-    if (const int error = temp.Create(target); error != 0) {
+    // Private while the loans are written to it; it takes the old file's mode at the end. A new
+    // file gets what any new file there would.
+    if (const int error = temp.Create(target, old ? 0600 : 0666); error != 0) {
         if (old && Refused(error)) return CannotKeep();
         return Failed(FileSystem::Reason("Cannot create a file in", folder, error));
     }
@@ -93,10 +95,9 @@ Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
         fs.Close(dir);
         if (!synced) {
             outcome.result.fileUnchanged = false;
-            outcome.result.error =
-                FileSystem::Reason("The loans were written, but the system could not confirm that the folder "
-                       "is on disk: cannot sync",
-                       folder, error);
+            outcome.result.unconfirmed = true;
+            outcome.result.written = FileIdentity::From(written);
+            outcome.result.error = FileSystem::Reason("Cannot sync the folder", folder, error);
             return outcome;
         }
     }

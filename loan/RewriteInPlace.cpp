@@ -38,13 +38,26 @@ bool Overwrite(FileSystem& fs, int fd, std::string_view bytes) {
            fs.Fsync(fd) == 0;
 }
 
+// Whether the file at target holds exactly bytes.
+bool Holds(FileSystem& fs, const std::string& target, std::string_view bytes) {
+    const int fd = fs.Open(target, O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    std::string now;
+    const bool read = ReadAll(fs, fd, now);
+    fs.Close(fd);
+    return read && now == bytes;
+}
+
 // Puts the old bytes back after a failure; fd may be closed already (-1).
-bool PutBack(FileSystem& fs, int fd, const std::string& target, std::string_view old) {
-    if (fd >= 0) return Overwrite(fs, fd, old);
+void PutBack(FileSystem& fs, int fd, const std::string& target, std::string_view old) {
+    if (fd >= 0) {
+        Overwrite(fs, fd, old);
+        return;
+    }
     const int again = fs.Open(target, O_RDWR | O_NONBLOCK);
-    if (again < 0) return false;
-    const bool restored = Overwrite(fs, again, old);
-    return fs.Close(again) == 0 && restored;
+    if (again < 0) return;
+    Overwrite(fs, again, old);
+    fs.Close(again);
 }
 
 } // namespace
@@ -74,24 +87,27 @@ WriteResult RewriteInPlace::Run(FileSystem& fs, const BackupStore& backups,
                       "the loans to another file.");
     }
 
-    // Reserving the space first turns a full disk into a failure before anything changes.
+    // Reserving the space first turns a full disk into a failure before anything changes; the
+    // reservation leaves the file's size and bytes as they are. A file system that cannot
+    // reserve still gets the rewrite, and a failed write is undone like any other.
     const auto length = static_cast<off_t>(bytes.size());
-    bool done = length <= info.st_size || fs.Fallocate(fd, length) == 0;
-    done = done && Overwrite(fs, fd, bytes);
+    if (length > info.st_size && fs.Fallocate(fd, length) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS) {
+        const int error = errno;
+        fs.Close(fd);
+        backups.Remove(fs, backup);
+        return Failed(FileSystem::Reason("Cannot write", target, error));
+    }
+    bool done = Overwrite(fs, fd, bytes);
     struct stat after {};
     done = done && fs.Fstat(fd, &after) == 0;
     int error = errno;
-    bool restored = false;
-    if (!done) restored = PutBack(fs, fd, target, old);
+    if (!done) PutBack(fs, fd, target, old);
     // Some file systems report write errors only when the file is closed.
-    if (fs.Close(fd) != 0) {
-        if (done) {
-            done = false;
-            error = errno;
-            restored = PutBack(fs, -1, target, old);
-        } else {
-            restored = false;
-        }
+    if (fs.Close(fd) != 0 && done) {
+        done = false;
+        error = errno;
+        PutBack(fs, -1, target, old);
     }
 
     if (done) {
@@ -103,7 +119,9 @@ WriteResult RewriteInPlace::Run(FileSystem& fs, const BackupStore& backups,
         return result;
     }
     WriteResult result = Failed(FileSystem::Reason("Cannot write", target, error));
-    if (restored) {
+    result.written = FileIdentity::Of(target, fs);
+    // What counts is what the file holds now, whatever the putting back reported.
+    if (Holds(fs, target, old)) {
         backups.Remove(fs, backup);
         return result;
     }

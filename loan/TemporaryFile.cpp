@@ -48,26 +48,26 @@ std::string TemporaryFile::Stem(const std::string& target) {
     return target.find('/') == std::string::npos ? name : folder + "/" + name;
 }
 
-int TemporaryFile::Create(const std::string& target) {
+int TemporaryFile::Create(const std::string& target, mode_t mode) {
     Discard();
     target_ = target;
     const std::string folder = LinkTarget::FolderOf(target);
     // An unnamed file can only be given its name through /proc.
     if (fs_.Access("/proc/self/fd", X_OK) == 0) {
-        fd_ = fs_.Open(folder, O_TMPFILE | O_WRONLY, 0666);
+        fd_ = fs_.Open(folder, O_TMPFILE | O_WRONLY, mode);
         if (fd_ >= 0) return 0;
         const int error = errno;
         // Other errors are the folder's answer, which a named file would get too.
         if (error != EOPNOTSUPP && error != EISDIR && error != EINVAL) return error;
     }
-    return CreateNamed();
+    return CreateNamed(mode);
 }
 
-int TemporaryFile::CreateNamed() {
+int TemporaryFile::CreateNamed(mode_t mode) {
     const std::string stem = Stem(target_);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = NextName(stem);
-        fd_ = fs_.Open(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
+        fd_ = fs_.Open(path, O_WRONLY | O_CREAT | O_EXCL, mode);
         if (fd_ >= 0) {
             path_ = path;
             return 0;

@@ -17,9 +17,9 @@ class TemporaryFile {
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    // Creates the file for writing in the folder of target, with the permissions a new file
-    // there would get. 0, or the errno.
-    int Create(const std::string& target);
+    // Creates the file for writing in the folder of target with mode (less the umask). 0, or
+    // the errno.
+    int Create(const std::string& target, mode_t mode);
     int Fd() const { return fd_; }
     bool Named() const { return !path_.empty(); }
 
@@ -36,7 +36,7 @@ class TemporaryFile {
     static void RemoveStale(FileSystem& fs, const std::string& target);
 
   private:
-    int CreateNamed();
+    int CreateNamed(mode_t mode);
     static std::string Stem(const std::string& target);
 
     FileSystem& fs_;

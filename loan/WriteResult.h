@@ -16,7 +16,11 @@ struct WriteResult {
     bool fileUnchanged = true;  // when !ok: the file holds exactly what it held before
     std::string backup;         // a copy of the old file that was kept, named in error
     bool inPlace = false;       // rewritten where it stands rather than replaced
-    std::optional<FileIdentity> written; // the file as this save left it, when ok
+    // The new content is in place, but the system could not confirm that it is on disk.
+    bool unconfirmed = false;
+    // The file as this save left it: after a success, and after a failure that changed it or
+    // put it back.
+    std::optional<FileIdentity> written;
 };
 
 } // namespace loan

@@ -57,6 +57,11 @@ struct Metadata {
     nlink_t links;
     std::string note, acl;
     friend bool operator==(const Metadata&, const Metadata&) = default;
+    friend void PrintTo(const Metadata& m, std::ostream* out) {
+        *out << "owner " << m.owner << ", group " << m.group << ", mode " << std::oct << m.mode
+             << std::dec << ", links " << m.links << ", note " << m.note << ", acl "
+             << (m.acl == "<none>" ? m.acl : std::to_string(m.acl.size()) + " bytes");
+    }
 };
 
 Metadata MetadataOf(const std::string& path) {
@@ -178,6 +183,26 @@ TEST_F(SafeSave, AReplaceKeepsOwnerGroupModeAclAndAttributes) {
     EXPECT_NE(before.acl, "<none>");
 }
 
+// The temporary file inherits the folder's default ACL; the replaced file must not, or the
+// loans would be open to users the old file kept out.
+TEST_F(SafeSave, AReplaceDoesNotTakeOnTheFoldersDefaultAcl) {
+    const std::string path = Path("loans.loa");
+    Put(path, Bytes(1));
+    ::chmod(path.c_str(), 0600);
+    const std::string command =
+        "setfacl -d -m u:" + std::to_string(loan_test::kUnprivilegedId) + ":rw '" +
+        folder_.string() + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "no default ACLs here";
+    const Metadata before = MetadataOf(path);
+    ASSERT_EQ(before.acl, "<none>");
+    LoanTable table = TableWith(2);
+    ASSERT_TRUE(LoanFileWriter::WriteFile(path, table.Grid).ok);
+    EXPECT_EQ(MetadataOf(path), before);
+    // A new file there gets the folder's ACL, as any new file would.
+    ASSERT_TRUE(LoanFileWriter::WriteFile(Path("new.loa"), table.Grid).ok);
+    EXPECT_NE(MetadataOf(Path("new.loa")).acl, "<none>");
+}
+
 // What a replace cannot keep, a rewrite in place does: another user's shared file saved by a
 // user who may write it but not give a new file its owner.
 TEST_F(SafeSave, AnotherUsersSharedFileKeepsItsOwner) {
@@ -263,30 +288,40 @@ TEST_F(SafeSave, NoFullSizeTemporaryOutlivesACrash) {
 // put the old bytes back leaves the copy, and says where.
 TEST_F(SafeSave, ARewriteInPlaceNeedsItsBackupCopy) {
     const std::string path = OldFile(true);
-    ::chmod(cache_.c_str(), 0555);
-    const std::string outcome = loan_test::RunUnprivileged([&] {
-        ::setenv("XDG_CACHE_HOME", (cache_ / "none").c_str(), 1);
+    {
         LoanTable table = TableWith(5);
-        return LoanFileWriter::WriteFile(path, table.Grid).error;
-    });
-    ::chmod(cache_.c_str(), 0777);
-    if (::geteuid() == 0) {
-        EXPECT_NE(outcome.find("no copy of it could be kept first"), std::string::npos) << outcome;
-        EXPECT_NE(outcome.find("Use Save As"), std::string::npos) << outcome;
+        const auto refused = LoanFileWriter::WriteFile(path, table.Grid, loan::FileSystem::Real(),
+                                                       loan::BackupStore("/dev/null/cache"));
+        EXPECT_FALSE(refused.ok);
+        EXPECT_TRUE(refused.fileUnchanged);
+        EXPECT_NE(refused.error.find("no copy of it could be kept first"), std::string::npos)
+            << refused.error;
+        EXPECT_NE(refused.error.find("Use Save As"), std::string::npos) << refused.error;
         EXPECT_EQ(Contents(path), Bytes(3));
     }
 
-    // The copy is written; every write into the file itself fails, the putting back too.
+    // The new bytes go in; then nothing reaches the disk any more, so they cannot be put back.
     struct FailingFile : loan::FileSystem {
-        ssize_t PWrite(int, const void*, std::size_t, off_t) override {
+        int writes = 0;
+        ssize_t PWrite(int fd, const void* data, std::size_t size, off_t offset) override {
+            if (++writes == 1) return FileSystem::PWrite(fd, data, size, offset);
             errno = EIO;
             return -1;
+        }
+        int Fsync(int fd) override {
+            struct stat info {};
+            // Only the file being rewritten; the backup copy is synced as usual.
+            if (FileSystem::Fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 1) {
+                errno = EIO;
+                return -1;
+            }
+            return FileSystem::Fsync(fd);
         }
     } failing;
     LoanTable table = TableWith(5);
     const auto result = LoanFileWriter::WriteFile(path, table.Grid, failing);
     ASSERT_FALSE(result.ok);
-    EXPECT_FALSE(result.fileUnchanged);
+    EXPECT_FALSE(result.fileUnchanged) << result.error;
     ASSERT_EQ(Backups().size(), 1u);
     EXPECT_EQ(Contents(result.backup), Bytes(3));
     EXPECT_EQ(loan::BackupStore::ForUser().Leftovers(path), std::vector<std::string>{result.backup});

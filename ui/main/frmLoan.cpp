@@ -443,11 +443,23 @@ bool frmLoan::WriteLoanFile(const QString& target) {
     }
     if (!result.ok) {
         // Either way the loans stay marked unsaved; the box says what became of the file.
-        QString text = QStringLiteral("The loans could not be saved to %1.\n\n%2")
-                           .arg(target, FromNative(result.error));
+        QString text =
+            result.unconfirmed
+                ? QStringLiteral("The loans were written to %1, but the system could not confirm "
+                                 "that they are safely on disk. Save again to be sure.\n\n%2")
+                      .arg(target, FromNative(result.error))
+                : QStringLiteral("The loans could not be saved to %1.\n\n%2")
+                      .arg(target, FromNative(result.error));
         if (existed && result.fileUnchanged)
             text += QStringLiteral("\n\nThe file is as it was before.");
         if (!result.backup.empty()) backupsReported_.insert(FromNative(result.backup));
+        // The file as this save left it is not another program's doing.
+        if (target == dlgOpen.FileName && result.written) {
+            if (result.unconfirmed)
+                RememberFile(result.written);
+            else
+                fileIdentity_ = result.written;
+        }
         Interaction::Current().Message(this, text, QString(), Interaction::Buttons::OK,
                                        Interaction::Icon::Critical);
         ReportBackups(target);
@@ -569,8 +581,7 @@ void frmLoan::OpenLoanFile(const QString& path) {
                 : QStringLiteral("The loan file %1 ends with %2 bytes that are not a whole loan. "
                                  "They are not shown, and they will be dropped if the file is "
                                  "saved.")
-                      .arg(path)
-                      .arg(result.droppedTailBytes);
+                      .arg(path, QString::number(result.droppedTailBytes));
         Interaction::Current().Message(this, text, QString(), Interaction::Buttons::OK,
                                        Interaction::Icon::Information);
     }
