@@ -79,7 +79,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 for weekly, fortnightly, bi-monthly, monthly and quarterly repayments, split
 between a variable-rate and a fixed-rate portion, and recalculates them as
 you type. It keeps a table of loans that can be saved to a loan file,
-searched and printed. Loan files open from the file manager.")
+searched and printed, and lists each loan's repayment schedule period by
+period, with extra payments, to print or export as CSV. Loan files open from
+the file manager.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_GENERATOR DEB)

@@ -17,6 +17,8 @@ check() { # description, expected status, arguments, then a pattern its output m
 }
 check "help names the program" 0 --help "^Usage: dravenholt-loan \[options\] \[FILE\]$"
 check "help explains FILE" 0 -h "^  FILE +A loan file"
+check "help shows the export" 0 --help "^       dravenholt-loan --schedule FILE.loa CODE"
+check "help-all prints too" 0 --help-all "^Usage: dravenholt-loan"
 check "version" 0 --version "^Dravenholt Loan [0-9]+\.[0-9]+\.[0-9]+$"
 check "unknown option" 2 --no-such-option "no-such-option"
 check "two files" 2 a.loa b.loa "Only one loan file"

@@ -181,8 +181,10 @@ int DesktopInteraction::Exec(QDialog& dialog) {
 
 Interaction::PrintOutcome DesktopInteraction::PrintWithPreview(QWidget* parent,
                                                                const PrintJob& print,
-                                                               bool landscape) {
+                                                               bool landscape,
+                                                               const QString& jobName) {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(jobName);
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPrintPreviewDialog preview(&printer, parent);
     // The last run is the one for the printer, once the user has printed.

@@ -21,5 +21,6 @@ public:
     static void SetUp(QFileDialog& dialog, const FileRequest& request);
     // The printer the printer dialog starts from, its job named jobName.
     static std::unique_ptr<QPrinter> NewPrinter(const QString& jobName);
-    PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape) override;
+    PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape,
+                                  const QString& jobName) override;
 };

@@ -20,8 +20,8 @@ std::unique_ptr<Printer> Interaction::ChoosePrinterForJob(QWidget* parent, const
 }
 
 Interaction::PrintOutcome Interaction::PrintWithPreview(QWidget* parent, const PrintJob& print,
-                                                        bool) {
-    const std::unique_ptr<Printer> printer = ChoosePrinter(parent);
+                                                        bool, const QString& jobName) {
+    const std::unique_ptr<Printer> printer = ChoosePrinterForJob(parent, jobName);
     if (!printer) return PrintOutcome::Cancelled;
     return print(*printer) ? PrintOutcome::Printed : PrintOutcome::Failed;
 }

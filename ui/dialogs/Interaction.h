@@ -47,8 +47,10 @@ public:
     // The desktop shows a print preview first (in landscape when asked), from which the user
     // prints or not; print runs for the preview pages and again for the printer. Without a
     // preview of its own an interaction prints straight to the printer the user sets up.
+    // jobName names the job (a PDF's title).
     using PrintJob = std::function<bool(Printer&)>;
-    virtual PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape);
+    virtual PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape,
+                                          const QString& jobName);
 
     static Interaction& Current();
     // Replaces the interaction for the rest of the run (tests); nullptr restores the desktop one.

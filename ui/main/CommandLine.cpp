@@ -29,6 +29,13 @@ QString HelpText(const QCommandLineParser& parser) {
     const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().value(0);
     if (text.startsWith(started))
         text.replace(0, started.size(), QStringLiteral("Usage: ") + QLatin1String(kProgram));
+    // The export is a form of its own, which the parser's one usage line cannot show.
+    const qsizetype endOfUsage = text.indexOf(QLatin1Char('\n'));
+    if (endOfUsage > 0)
+        text.insert(endOfUsage + 1,
+                    QStringLiteral("       %1 --schedule FILE.loa CODE [--time TIME] [--extra "
+                                   "AMOUNT]\n")
+                        .arg(QLatin1String(kProgram)));
     return text;
 }
 
@@ -153,7 +160,8 @@ CommandLine::CommandLine(const QStringList& arguments) {
         exitCode_ = 2;
         return;
     }
-    if (parser.isSet(help)) {
+    // --help-all comes with the help option; the Qt options it would add mean nothing here.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         Print(stdout, HelpText(parser));
         return;
     }

@@ -6,6 +6,7 @@
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanTable.h"
 #include "loan/ScheduleExport.h"
+#include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
 #include "ui/dialogs/Interaction.h"
 
@@ -266,6 +267,8 @@ void frmSchedule::Recalculate() {
     if (!schedule_)
         lblNote_->setText(FromUtf8(calc::ScheduleProblemText(result.problem)) + QLatin1Char('.'));
     lblNote_->setAccessibleName(lblNote_->text());
+    // An empty note would be read out under the group's title.
+    lblNote_->setVisible(!lblNote_->text().isEmpty());
     cmdPrint_->setEnabled(schedule_.has_value());
     cmdExport_->setEnabled(schedule_.has_value());
 }
@@ -288,9 +291,12 @@ void frmSchedule::ShowTotals() {
         SetResult(row[3], t && t->payoffPeriod > 0 ? QString::number(t->payoffPeriod) : QString());
     }
     if (schedule_ && schedule_->Terms().extra > 0)
-        lblNote_->setText(QStringLiteral("The extra payment saves %1 periods and %2 of interest.")
-                              .arg(schedule_->PeriodsSaved())
-                              .arg(Currency(schedule_->InterestSaved())));
+        lblNote_->setText(
+            QStringLiteral("The extra payment saves %1 and %2 of interest.")
+                .arg(schedule_->PeriodsSaved() == 1
+                         ? QStringLiteral("1 period")
+                         : QStringLiteral("%1 periods").arg(schedule_->PeriodsSaved()),
+                     Currency(schedule_->InterestSaved())));
 }
 
 void frmSchedule::FitColumns() {
@@ -330,7 +336,9 @@ void frmSchedule::cmdPrint_Click() {
         BusyPointer::Scope busy;
         return SchedulePrintout::Print(printer, *schedule_, code_);
     };
-    if (Interaction::Current().PrintWithPreview(this, print, true) ==
+    const QString job = kProgramName + QStringLiteral(" - ") + code_ +
+                        QStringLiteral(" repayment schedule");
+    if (Interaction::Current().PrintWithPreview(this, print, true, job) ==
         Interaction::PrintOutcome::Failed) {
         Interaction::Current().Message(this, QStringLiteral("The schedule could not be printed."),
                                        QStringLiteral("Print Schedule"), Interaction::Buttons::OK,

@@ -101,8 +101,10 @@ std::unique_ptr<Printer> ScriptedInteraction::ChoosePrinter(QWidget*) {
 }
 
 Interaction::PrintOutcome ScriptedInteraction::PrintWithPreview(QWidget*, const PrintJob& print,
-                                                                bool landscape) {
+                                                                bool landscape,
+                                                                const QString& jobName) {
     previewsLandscape << landscape;
+    printJobNames << jobName;
     auto* step = Next<PreviewStep>("print preview", QString());
     if (!step) return PrintOutcome::Cancelled;
     const PrinterMaker make = std::move(step->make);

@@ -38,7 +38,8 @@ public:
     std::unique_ptr<Printer> ChoosePrinter(QWidget* parent) override;
     std::unique_ptr<Printer> ChoosePrinterForJob(QWidget* parent, const QString& jobName) override;
     int Exec(QDialog& dialog) override;
-    PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape) override;
+    PrintOutcome PrintWithPreview(QWidget* parent, const PrintJob& print, bool landscape,
+                                  const QString& jobName) override;
 
     // Empty when every exchange matched its step and every step was used.
     QString Errors() const;
