@@ -18,7 +18,8 @@ KeyRule KeyRuleFor(int index, std::u16string_view principalText);
 // holding text with the caret at caret and selectionLength characters selected.
 // Digits pass when the resulting text's value lies within the rule; "." once when allowed;
 // backspace (8) always; everything else is dropped.
-int FilterKey(std::u16string_view text, int caret, int selectionLength, int key, const KeyRule& rule);
+int FilterKey(std::u16string_view text, int caret, int selectionLength, int key,
+              const KeyRule& rule);
 
 // Whether pasting pasted there is taken: only when typing it character by character at the same
 // place would have taken every character (FilterKey, and never more than maxLength characters).

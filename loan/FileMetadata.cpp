@@ -48,10 +48,7 @@ FileMetadata::Outcome FileMetadata::Read(FileSystem& fs, const std::string& path
 
     std::string names;
     const ssize_t listed = ReadSized(
-        [&](char* buffer, std::size_t size) {
-            return fs.ListXattr(path, buffer, size);
-        },
-        names);
+        [&](char* buffer, std::size_t size) { return fs.ListXattr(path, buffer, size); }, names);
     if (listed < 0) {
         // A file system without extended attributes has none to keep.
         if (errno == ENOTSUP || errno == EOPNOTSUPP) return Outcome::Kept;
@@ -86,17 +83,15 @@ FileMetadata::Outcome FileMetadata::ApplyOwnerAndAttributes(FileSystem& fs, int 
     // ACL, which could open the loans to other users.
     std::string names;
     const ssize_t listed = ReadSized(
-        [&](char* buffer, std::size_t size) {
-            return fs.FlistXattr(fd, buffer, size);
-        },
-        names);
+        [&](char* buffer, std::size_t size) { return fs.FlistXattr(fd, buffer, size); }, names);
     if (listed < 0 && errno != ENOTSUP && errno != EOPNOTSUPP)
         return NotAllowed(errno) ? Outcome::CannotKeep : Outcome::Failed;
     for (std::size_t at = 0; listed > 0 && at < names.size();) {
         const std::string name(names.c_str() + at);
         at += name.size() + 1;
-        const bool kept = std::any_of(attributes_.begin(), attributes_.end(),
-                                      [&](const auto& attribute) { return attribute.first == name; });
+        const bool kept =
+            std::any_of(attributes_.begin(), attributes_.end(),
+                        [&](const auto& attribute) { return attribute.first == name; });
         if (name.empty() || kept) continue;
         if (fs.FremoveXattr(fd, name.c_str()) != 0 && errno != ENODATA)
             return NotAllowed(errno) ? Outcome::CannotKeep : Outcome::Failed;

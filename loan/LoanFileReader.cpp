@@ -53,8 +53,8 @@ class TableBuilder {
     // Every record the format writes ends with a carriage return; a file whose records do not
     // is something else, and saving its rows back would write junk over it.
     std::string Damage(const std::string& what) const {
-        std::string text = what + " is not a loan file: record " + std::to_string(damaged_) +
-                           " is damaged.";
+        std::string text =
+            what + " is not a loan file: record " + std::to_string(damaged_) + " is damaged.";
         if (damagedByLineFeed_)
             text += " Its records look shifted by a line feed after each carriage return, as a "
                     "copy made as text would do.";
@@ -192,8 +192,7 @@ ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, Fi
         if (size / LoanRecord::kSize > static_cast<std::uint64_t>(kMaxRecords))
             return Failed(Quoted(path) + " is too large to open: it would hold " +
                           std::to_string(size / LoanRecord::kSize) +
-                          " loans, and a table holds at most " + std::to_string(kMaxRecords) +
-                          ".");
+                          " loans, and a table holds at most " + std::to_string(kMaxRecords) + ".");
 
         TableBuilder builder(table);
         const auto buffer = std::make_unique<char[]>(kChunk);

@@ -82,7 +82,8 @@ WriteResult Save(const std::string& path, const LoanGrid& table, FileSystem& fs,
     } else if (errno != ENOENT) {
         return Failed(FileSystem::Reason("Cannot write", target, errno));
     }
-    if (old && S_ISDIR(old->st_mode)) return Failed(FileSystem::Reason("Cannot write", target, EISDIR));
+    if (old && S_ISDIR(old->st_mode))
+        return Failed(FileSystem::Reason("Cannot write", target, EISDIR));
     if (old && !S_ISREG(old->st_mode)) return Failed("\"" + target + "\" is not a regular file.");
     // A replace would otherwise get round a file's own refusal to be written.
     if (old && fs.Access(target, W_OK) != 0 && (errno == EACCES || errno == EROFS))

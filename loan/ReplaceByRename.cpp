@@ -68,16 +68,19 @@ Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
         case FileMetadata::Outcome::CannotKeep:
             return CannotKeep();
         case FileMetadata::Outcome::Failed:
-            return Failed(FileSystem::Reason("Cannot keep the owner and attributes of", target, errno));
+            return Failed(
+                FileSystem::Reason("Cannot keep the owner and attributes of", target, errno));
         }
     }
-    if (!fs.WriteAll(temp.Fd(), bytes)) return Failed(FileSystem::Reason("Cannot write", target, errno));
+    if (!fs.WriteAll(temp.Fd(), bytes))
+        return Failed(FileSystem::Reason("Cannot write", target, errno));
     // Last, as writing may clear set-id bits.
     if (old && !metadata.ApplyMode(fs, temp.Fd()))
         return Failed(FileSystem::Reason("Cannot keep the permissions of", target, errno));
     if (fs.Fsync(temp.Fd()) != 0) return Failed(FileSystem::Reason("Cannot write", target, errno));
     struct stat written {};
-    if (fs.Fstat(temp.Fd(), &written) != 0) return Failed(FileSystem::Reason("Cannot write", target, errno));
+    if (fs.Fstat(temp.Fd(), &written) != 0)
+        return Failed(FileSystem::Reason("Cannot write", target, errno));
     if (const int error = temp.Close(); error != 0)
         return Failed(FileSystem::Reason("Cannot write", target, error));
     if (const int error = temp.ReplaceInto(target); error != 0) {

@@ -83,7 +83,9 @@ WriteResult RewriteInPlace::Run(FileSystem& fs, const BackupStore& backups,
     if (backup.empty()) {
         fs.Close(fd);
         return Failed("This file must be rewritten where it stands, and no copy of it could be "
-                      "kept first (" + why + "), so it was left as it was. Use Save As to save "
+                      "kept first (" +
+                      why +
+                      "), so it was left as it was. Use Save As to save "
                       "the loans to another file.");
     }
 
@@ -128,7 +130,8 @@ WriteResult RewriteInPlace::Run(FileSystem& fs, const BackupStore& backups,
     result.fileUnchanged = false;
     result.backup = backup;
     result.error += "\n\nThe file could not be put back as it was. A copy of it as it was is "
-                    "kept at \"" + backup + "\".";
+                    "kept at \"" +
+                    backup + "\".";
     return result;
 }
 

@@ -12,10 +12,10 @@ namespace loan {
 // content kept at backup.
 struct WriteResult {
     bool ok = false;
-    std::string error;          // the reason, when !ok
-    bool fileUnchanged = true;  // when !ok: the file holds exactly what it held before
-    std::string backup;         // a copy of the old file that was kept, named in error
-    bool inPlace = false;       // rewritten where it stands rather than replaced
+    std::string error;         // the reason, when !ok
+    bool fileUnchanged = true; // when !ok: the file holds exactly what it held before
+    std::string backup;        // a copy of the old file that was kept, named in error
+    bool inPlace = false;      // rewritten where it stands rather than replaced
     // The new content is in place, but the system could not confirm that it is on disk.
     bool unconfirmed = false;
     // The file as this save left it: after a success, and after a failure that changed it or

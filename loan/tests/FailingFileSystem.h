@@ -13,8 +13,18 @@ namespace loan_test {
 // it from the n-th on fails.
 class FailingFileSystem : public loan::FileSystem {
   public:
-    enum Op { OpOpen, OpWrite, OpFsync, OpFallocate, OpFchmod, OpFchown, OpFsetXattr, OpRename,
-              OpClose, kOps };
+    enum Op {
+        OpOpen,
+        OpWrite,
+        OpFsync,
+        OpFallocate,
+        OpFchmod,
+        OpFchown,
+        OpFsetXattr,
+        OpRename,
+        OpClose,
+        kOps
+    };
     static constexpr std::array<const char*, kOps> kNames = {
         "open", "write", "fsync", "fallocate", "fchmod", "fchown", "fsetxattr", "rename", "close"};
 

@@ -16,8 +16,8 @@
 
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -161,7 +161,8 @@ TEST(LoanFile, FilesWhoseRecordsDoNotEndInACarriageReturnAreRefused) {
         std::string bytes;
         std::string says;
     } cases[] = {
-        {"record 9 damaged", [] {
+        {"record 9 damaged",
+         [] {
              std::string bytes;
              for (int i = 1; i <= 10; ++i)
                  bytes += Record("L" + std::to_string(i));
@@ -171,10 +172,13 @@ TEST(LoanFile, FilesWhoseRecordsDoNotEndInACarriageReturnAreRefused) {
          "This is not a loan file: record 9 is damaged."},
         {"carriage returns become CR LF", crlf, "record 2 is damaged. Its records look shifted"},
         {"random bytes", random, "record 1 is damaged"},
-        {"a program", std::string("\x7f" "ELF\x02\x01\x01") + std::string(300, '\0'),
+        {"a program",
+         std::string("\x7f"
+                     "ELF\x02\x01\x01") +
+             std::string(300, '\0'),
          "record 1 is damaged"},
-        {"first record good, then a short one and text",
-         Record("A") + std::string(114, 'x'), "record 2 is damaged"},
+        {"first record good, then a short one and text", Record("A") + std::string(114, 'x'),
+         "record 2 is damaged"},
     };
     for (const auto& c : cases) {
         LoanTable table = TableWith(2);

@@ -12,12 +12,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -121,8 +121,7 @@ TEST_F(SafeSave, EveryFailureKeepsTheOldFileOrWritesTheWholeNewOne) {
                         const auto result = LoanFileWriter::WriteFile(path, table.Grid, failing);
                         const std::string what = std::string(inPlace ? "in place, " : "replace, ") +
                                                  FailingFileSystem::kNames[op] + " call " +
-                                                 std::to_string(nth) + ", " +
-                                                 std::strerror(error) +
+                                                 std::to_string(nth) + ", " + std::strerror(error) +
                                                  (persistent ? ", for good" : "");
                         const std::string now = Contents(path);
                         if (!failing.Fired()) {
@@ -151,10 +150,9 @@ TEST_F(SafeSave, EveryFailureKeepsTheOldFileOrWritesTheWholeNewOne) {
                                 EXPECT_EQ(MetadataOf(path), before) << what;
                             }
                         }
-                        const auto expected = inPlace
-                                                  ? std::vector<std::string>{"loans.loa",
-                                                                             "other-name.loa"}
-                                                  : std::vector<std::string>{"loans.loa"};
+                        const auto expected =
+                            inPlace ? std::vector<std::string>{"loans.loa", "other-name.loa"}
+                                    : std::vector<std::string>{"loans.loa"};
                         EXPECT_EQ(Entries(), expected) << what << ": no temporary file left";
                         EXPECT_EQ(Backups(), std::vector<std::string>{}) << what;
                         fs::remove(Path("other-name.loa"));
@@ -189,9 +187,8 @@ TEST_F(SafeSave, AReplaceDoesNotTakeOnTheFoldersDefaultAcl) {
     const std::string path = Path("loans.loa");
     Put(path, Bytes(1));
     ::chmod(path.c_str(), 0600);
-    const std::string command =
-        "setfacl -d -m u:" + std::to_string(loan_test::kUnprivilegedId) + ":rw '" +
-        folder_.string() + "' 2>/dev/null";
+    const std::string command = "setfacl -d -m u:" + std::to_string(loan_test::kUnprivilegedId) +
+                                ":rw '" + folder_.string() + "' 2>/dev/null";
     if (std::system(command.c_str()) != 0) GTEST_SKIP() << "no default ACLs here";
     const Metadata before = MetadataOf(path);
     ASSERT_EQ(before.acl, "<none>");
@@ -324,7 +321,8 @@ TEST_F(SafeSave, ARewriteInPlaceNeedsItsBackupCopy) {
     EXPECT_FALSE(result.fileUnchanged) << result.error;
     ASSERT_EQ(Backups().size(), 1u);
     EXPECT_EQ(Contents(result.backup), Bytes(3));
-    EXPECT_EQ(loan::BackupStore::ForUser().Leftovers(path), std::vector<std::string>{result.backup});
+    EXPECT_EQ(loan::BackupStore::ForUser().Leftovers(path),
+              std::vector<std::string>{result.backup});
     EXPECT_NE(result.error.find("A copy of it as it was is kept at \"" + result.backup + "\""),
               std::string::npos)
         << result.error;

@@ -33,9 +33,9 @@ loan::LoanTable TableOf(int loans, const std::string& tag) {
     table.Grid.SetRows(loans + 2);
     for (int r = 1; r <= loans; ++r) {
         const std::string code = tag + std::to_string(r);
-        const std::string_view texts[13] = {code,      "250000",    "25",         "60", "7.5",
-                                            "150000",  "40",        "6.9",        "100000",
-                                            "Monthly", "$1,500.00", "$18,000.00", "Yes"};
+        const std::string_view texts[13] = {code,        "250000",     "25",  "60",     "7.5",
+                                            "150000",    "40",         "6.9", "100000", "Monthly",
+                                            "$1,500.00", "$18,000.00", "Yes"};
         for (int c = 0; c < 13; ++c)
             table.Grid.SetTextAt(r, c, texts[c]);
     }

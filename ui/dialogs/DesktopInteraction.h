@@ -8,7 +8,7 @@ class QPrinter;
 // Real dialogs: QMessageBox, Qt's own (non-native) file dialog, QPrintDialog,
 // QPrintPreviewDialog, QDialog::exec.
 class DesktopInteraction final : public Interaction {
-public:
+  public:
     Answer Message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon) override;
     std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) override;

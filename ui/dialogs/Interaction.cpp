@@ -13,7 +13,9 @@ Interaction& Interaction::Current() {
     return desktop;
 }
 
-void Interaction::Install(Interaction* interaction) { installed = interaction; }
+void Interaction::Install(Interaction* interaction) {
+    installed = interaction;
+}
 
 std::unique_ptr<Printer> Interaction::ChoosePrinterForJob(QWidget* parent, const QString&) {
     return ChoosePrinter(parent);

@@ -14,7 +14,7 @@ class Printer;
 // dialogs and the program's own dialogs. The desktop implementation shows real dialogs;
 // tests install a scripted one and run the real windows without a modal event loop.
 class Interaction {
-public:
+  public:
     enum class Buttons { OK, YesNo };
     enum class Icon { None, Information, Question, Critical };
     enum class Answer { OK, Yes, No };

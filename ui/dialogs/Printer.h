@@ -5,7 +5,7 @@ class QString;
 // The four printer operations the print-out uses. Each returns false when the printer failed;
 // the job is then abandoned.
 class Printer {
-public:
+  public:
     virtual ~Printer() = default;
     virtual bool SetFontSize(int points) = 0;
     // The text, then a line break; an empty text is an empty line.

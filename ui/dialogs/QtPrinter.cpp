@@ -84,7 +84,8 @@ int QtPrinter::LinesPerPage() {
     const double pageHeight =
         printer_->pageLayout().paintRectPixels(printer_->resolution()).height();
     // As PrintLine breaks: a line fits while its whole height stays on the page.
-    return std::max(1, static_cast<int>((pageHeight - metrics.height()) / metrics.lineSpacing()) + 1);
+    return std::max(1,
+                    static_cast<int>((pageHeight - metrics.height()) / metrics.lineSpacing()) + 1);
 }
 
 int QtPrinter::CharactersPerLine() {

@@ -488,7 +488,8 @@ bool frmLoan::ConfirmSaveOver(const QString& target) {
                       .arg(shown == 1 ? QStringLiteral("this") : QStringLiteral("these"))
                       .arg(Loans(shown));
         if (Ask(this,
-                QStringLiteral("The loan file %1 holds %2; %3").arg(target, Loans(fileLoans_), found),
+                QStringLiteral("The loan file %1 holds %2; %3")
+                    .arg(target, Loans(fileLoans_), found),
                 QStringLiteral("Save File?")) != Interaction::Answer::Yes)
             return false;
     }

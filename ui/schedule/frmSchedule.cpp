@@ -336,8 +336,8 @@ void frmSchedule::cmdPrint_Click() {
         BusyPointer::Scope busy;
         return SchedulePrintout::Print(printer, *schedule_, code_);
     };
-    const QString job = kProgramName + QStringLiteral(" - ") + code_ +
-                        QStringLiteral(" repayment schedule");
+    const QString job =
+        kProgramName + QStringLiteral(" - ") + code_ + QStringLiteral(" repayment schedule");
     if (Interaction::Current().PrintWithPreview(this, print, true, job) ==
         Interaction::PrintOutcome::Failed) {
         Interaction::Current().Message(this, QStringLiteral("The schedule could not be printed."),

@@ -7,7 +7,9 @@
 #include <QDialog>
 
 namespace {
-QString Effective(const QString& caption) { return caption.isEmpty() ? kAppTitle : caption; }
+QString Effective(const QString& caption) {
+    return caption.isEmpty() ? kAppTitle : caption;
+}
 } // namespace
 
 ScriptedInteraction& ScriptedInteraction::ExpectMessage(const QString& text, const QString& caption,
@@ -47,15 +49,17 @@ template <typename T> T* ScriptedInteraction::Next(const char* what, const QStri
         return nullptr;
     }
     if (!std::holds_alternative<T>(steps_.front())) {
-        errors_ << QStringLiteral("expected another exchange, got %1: %2").arg(QLatin1String(what), detail);
+        errors_ << QStringLiteral("expected another exchange, got %1: %2")
+                       .arg(QLatin1String(what), detail);
         steps_.pop_front();
         return nullptr;
     }
     return &std::get<T>(steps_.front());
 }
 
-Interaction::Answer ScriptedInteraction::Message(QWidget*, const QString& text, const QString& caption,
-                                                 Buttons buttons, Icon icon) {
+Interaction::Answer ScriptedInteraction::Message(QWidget*, const QString& text,
+                                                 const QString& caption, Buttons buttons,
+                                                 Icon icon) {
     const QString shown = Effective(caption);
     messagesShown << shown + QLatin1Char('|') + text;
     auto* step = Next<MessageStep>("message", shown + QLatin1Char('|') + text);
@@ -64,8 +68,9 @@ Interaction::Answer ScriptedInteraction::Message(QWidget*, const QString& text, 
     steps_.pop_front();
     if (expected.text != text || expected.caption != shown || expected.buttons != buttons ||
         expected.icon != icon) {
-        errors_ << QStringLiteral("message differs: got \"%1\" / \"%2\" (buttons %3, icon %4), expected "
-                                  "\"%5\" / \"%6\" (buttons %7, icon %8)")
+        errors_ << QStringLiteral(
+                       "message differs: got \"%1\" / \"%2\" (buttons %3, icon %4), expected "
+                       "\"%5\" / \"%6\" (buttons %7, icon %8)")
                        .arg(text, shown)
                        .arg(int(buttons))
                        .arg(int(icon))
@@ -87,7 +92,7 @@ std::optional<QString> ScriptedInteraction::ChooseFile(QWidget*, const FileReque
 }
 
 std::unique_ptr<Printer> ScriptedInteraction::ChoosePrinterForJob(QWidget* parent,
-                                                                 const QString& jobName) {
+                                                                  const QString& jobName) {
     printJobNames << jobName;
     return ChoosePrinter(parent);
 }
@@ -125,7 +130,8 @@ int ScriptedInteraction::Exec(QDialog& dialog) {
     QApplication::processEvents();
     if (script) script(dialog);
     if (dialog.isVisible()) {
-        errors_ << QStringLiteral("dialog \"%1\" left open by its script").arg(dialog.windowTitle());
+        errors_
+            << QStringLiteral("dialog \"%1\" left open by its script").arg(dialog.windowTitle());
         dialog.reject();
     }
     return dialog.result();
@@ -133,7 +139,8 @@ int ScriptedInteraction::Exec(QDialog& dialog) {
 
 QString ScriptedInteraction::Errors() const {
     QStringList all = errors_;
-    if (!steps_.empty()) all << QStringLiteral("%1 scripted exchange(s) never happened").arg(steps_.size());
+    if (!steps_.empty())
+        all << QStringLiteral("%1 scripted exchange(s) never happened").arg(steps_.size());
     return all.join(QLatin1Char('\n'));
 }
 

@@ -11,7 +11,7 @@
 // Plays the user's part in tests: each modal exchange must match the next expected step, which
 // gives the answer. Mismatches and unused steps are collected in Errors().
 class ScriptedInteraction final : public Interaction {
-public:
+  public:
     using DialogScript = std::function<void(QDialog&)>;
     using PrinterMaker = std::function<std::unique_ptr<Printer>()>;
 
@@ -46,12 +46,12 @@ public:
     bool Done() const { return Errors().isEmpty(); }
     void Clear();
 
-    QStringList messagesShown;        // "caption|text" of every message box, in order
-    QList<FileRequest> fileRequests;  // every file dialog request, in order
-    QStringList printJobNames;        // the job name given to every printer dialog, in order
-    QList<bool> previewsLandscape;    // every print preview: whether it opened in landscape
+    QStringList messagesShown;       // "caption|text" of every message box, in order
+    QList<FileRequest> fileRequests; // every file dialog request, in order
+    QStringList printJobNames;       // the job name given to every printer dialog, in order
+    QList<bool> previewsLandscape;   // every print preview: whether it opened in landscape
 
-private:
+  private:
     struct MessageStep {
         QString text, caption;
         Buttons buttons;

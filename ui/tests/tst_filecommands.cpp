@@ -25,10 +25,10 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -399,11 +399,16 @@ class FileCommandsTest : public QObject {
     void openRefusesWhatIsNotALoanFile_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("says");
-        QTest::newRow("named pipe") << "pipe" << "is a named pipe, not a loan file";
-        QTest::newRow("link to /dev/zero") << "zero" << "is a device, not a loan file";
-        QTest::newRow("random bytes") << "junk" << "is not a loan file: record 1 is damaged";
-        QTest::newRow("CR became CR LF") << "crlf" << "is not a loan file: record 2 is damaged";
-        QTest::newRow("read error") << "mem" << "Input/output error";
+        QTest::newRow("named pipe") << "pipe"
+                                    << "is a named pipe, not a loan file";
+        QTest::newRow("link to /dev/zero") << "zero"
+                                           << "is a device, not a loan file";
+        QTest::newRow("random bytes") << "junk"
+                                      << "is not a loan file: record 1 is damaged";
+        QTest::newRow("CR became CR LF") << "crlf"
+                                         << "is not a loan file: record 2 is damaged";
+        QTest::newRow("read error") << "mem"
+                                    << "Input/output error";
     }
     void openRefusesWhatIsNotALoanFile() {
         QFETCH(QString, kind);
@@ -445,10 +450,11 @@ class FileCommandsTest : public QObject {
         const QString bad = Path("bad.loa");
         WriteBytes(bad, FileOf({"HOME", "CAR", "BOAT"}).replace(3 * 114 - 1, 1, "x"));
         ui->ExpectFile(FileMode::Open, bad)
-            .ExpectMessage(QStringLiteral("The loan file %1 could not be opened.\n\n\"%1\" is not a "
-                                          "loan file: record 3 is damaged.")
-                               .arg(bad),
-                           QString(), Buttons::OK, Icon::Critical);
+            .ExpectMessage(
+                QStringLiteral("The loan file %1 could not be opened.\n\n\"%1\" is not a "
+                               "loan file: record 3 is damaged.")
+                    .arg(bad),
+                QString(), Buttons::OK, Icon::Critical);
         Ctrl(Qt::Key_O);
         Check(kUntitled, QString(), false);
     }
@@ -457,7 +463,8 @@ class FileCommandsTest : public QObject {
     void openTellsOfAPartialLastRecord_data() {
         QTest::addColumn<int>("tail");
         QTest::addColumn<QString>("says");
-        QTest::newRow("1 byte") << 1 << "ends with 1 byte that is not a whole loan. It is not shown";
+        QTest::newRow("1 byte") << 1
+                                << "ends with 1 byte that is not a whole loan. It is not shown";
         QTest::newRow("40 bytes") << 40 << "ends with 40 bytes that are not a whole loan. They";
     }
     void openTellsOfAPartialLastRecord() {
@@ -547,16 +554,19 @@ class FileCommandsTest : public QObject {
         QTest::addColumn<int>("answer");
         const QString head = QStringLiteral("The loan file %1 holds 3 loans; ");
         QTest::newRow("one kept, No")
-            << "1" << head + "the table shows the 1 found by the query. Replace the file with "
-                             "this 1 loan?"
+            << "1"
+            << head + "the table shows the 1 found by the query. Replace the file with "
+                      "this 1 loan?"
             << int(Answer::No);
         QTest::newRow("two kept, Yes")
-            << "5" << head + "the table shows the 2 found by the query. Replace the file with "
-                             "these 2 loans?"
+            << "5"
+            << head + "the table shows the 2 found by the query. Replace the file with "
+                      "these 2 loans?"
             << int(Answer::Yes);
         QTest::newRow("none kept, Yes")
-            << "9" << head + "the query found none, so the table is empty. Replace the file "
-                             "with the empty table?"
+            << "9"
+            << head + "the query found none, so the table is empty. Replace the file "
+                      "with the empty table?"
             << int(Answer::Yes);
     }
     void saveAfterAQueryByExampleAsks() {
@@ -583,8 +593,8 @@ class FileCommandsTest : public QObject {
         const QByteArray before = ReadAll(Path("a.loa"));
         const QStringList kept = Codes(*w);
 
-        ui->ExpectMessage(question.arg(Path("a.loa")), "Save File?", Buttons::YesNo,
-                          Icon::Question, Answer(answer));
+        ui->ExpectMessage(question.arg(Path("a.loa")), "Save File?", Buttons::YesNo, Icon::Question,
+                          Answer(answer));
         Ctrl(Qt::Key_S);
         Check(Titled(Path("a.loa")), Path("a.loa"), false);
         QCOMPARE(Codes(*w), kept);

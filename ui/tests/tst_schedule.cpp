@@ -302,7 +302,8 @@ void tst_schedule::print_headingsOnEveryPage() {
     QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     QCOMPARE(ui.previewsLandscape, QList<bool>{true});
-    QCOMPARE(ui.printJobNames, QStringList{QStringLiteral("Dravenholt Loan - HOME repayment schedule")});
+    QCOMPARE(ui.printJobNames,
+             QStringList{QStringLiteral("Dravenholt Loan - HOME repayment schedule")});
 
     QCOMPARE(log.ops.front(), QStringLiteral("fixed"));
     QCOMPARE(log.ops.mid(1, 1), QStringList{"font 9"}); // 9 points fit 190 characters
