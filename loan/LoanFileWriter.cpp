@@ -90,11 +90,16 @@ WriteResult Save(const std::string& path, const LoanGrid& table, FileSystem& fs,
         return Failed(FileSystem::Reason("Cannot write", target, errno));
 
     TemporaryFile::RemoveStale(fs, target);
-    const std::string bytes = Encoded(table);
-    // A replace would split a file with other names from them.
-    if (old && old->st_nlink > 1) return RewriteInPlace::Run(fs, backups, target, bytes);
-    ReplaceByRename::Outcome replaced = ReplaceByRename::Run(fs, target, old, bytes);
-    if (replaced.cannotKeep) return RewriteInPlace::Run(fs, backups, target, bytes);
+    // A replace would split a file with other names from them. A rewrite in place has the
+    // whole content ready before it touches the file; a replace streams it, as a file of
+    // millions of loans costs less written chunk by chunk than built whole in memory first.
+    if (old && old->st_nlink > 1) return RewriteInPlace::Run(fs, backups, target, Encoded(table));
+    ReplaceByRename::Outcome replaced = ReplaceByRename::Run(fs, target, old, [&](int fd) {
+        return EncodeTable(table, [&](const char* data, std::size_t n) {
+            return fs.WriteAll(fd, std::string_view(data, n));
+        });
+    });
+    if (replaced.cannotKeep) return RewriteInPlace::Run(fs, backups, target, Encoded(table));
     return replaced.result;
 }
 

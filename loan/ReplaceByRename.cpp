@@ -36,7 +36,7 @@ bool Refused(int error) {
 } // namespace
 
 Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
-                             const std::optional<struct stat>& old, std::string_view bytes) {
+                             const std::optional<struct stat>& old, const Content& write) {
     FileMetadata metadata;
     if (old) {
         switch (FileMetadata::Read(fs, target, *old, metadata)) {
@@ -72,7 +72,7 @@ Outcome ReplaceByRename::Run(FileSystem& fs, const std::string& target,
                 FileSystem::Reason("Cannot keep the owner and attributes of", target, errno));
         }
     }
-    if (!fs.WriteAll(temp.Fd(), bytes))
+    if (!write(temp.Fd()))
         return Failed(FileSystem::Reason("Cannot write", target, errno));
     // Last, as writing may clear set-id bits.
     if (old && !metadata.ApplyMode(fs, temp.Fd()))

@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 #include "WriteResult.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,9 +24,12 @@ class ReplaceByRename {
         WriteResult result;
     };
 
+    // Writes the whole new content to fd; false, with errno set, when a write failed.
+    using Content = std::function<bool(int fd)>;
+
     // old: the target's stat, or nothing for a new file.
     static Outcome Run(FileSystem& fs, const std::string& target,
-                       const std::optional<struct stat>& old, std::string_view bytes);
+                       const std::optional<struct stat>& old, const Content& write);
 };
 
 } // namespace loan
