@@ -2,6 +2,7 @@
 
 #include "LoanRecord.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -195,6 +196,9 @@ ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, Fi
                           " loans, and a table holds at most " + std::to_string(kMaxRecords) + ".");
 
         TableBuilder builder(table);
+        // Room for all rows only once the start reads as loans: junk is refused for what it
+        // is, however big. Until then, room for what the first chunk can hold.
+        builder.Reserve(std::min<std::uint64_t>(size, kChunk));
         const auto buffer = std::make_unique<char[]>(kChunk);
         for (bool first = true;; first = false) {
             const ssize_t n = fs.Read(file.get(), buffer.get(), kChunk);
@@ -203,8 +207,6 @@ ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, Fi
                 if (errno == EINTR) continue;
                 return Failed(FileSystem::Reason("Cannot read", path, errno));
             }
-            // Room for all rows only once the start reads as loans: junk is refused for what
-            // it is, however big.
             if (!builder.Feed(buffer.get(), static_cast<std::size_t>(n)))
                 return Failed(builder.Damage(Quoted(path)));
             if (first) builder.Reserve(size);
