@@ -92,10 +92,8 @@ int ExportSchedule(const QString& file, const QStringList& codes, const QString*
         }
         extraCents = *parsed;
     }
-    // The same rule as File > Open: a name ending in "loa" that is there and is no folder; the
-    // reader refuses anything else that is not a regular file.
-    if (file.right(3).toLower() != QLatin1String("loa") || !NativeFileName::Exists(file) ||
-        NativeFileName::IsDirectory(file)) {
+    // The same rule as File > Open.
+    if (!NativeFileName::IsLoanFileToOpen(file)) {
         Print(stderr, QStringLiteral("%1 is not a loan file (.loa).\n").arg(file));
         return kExportError;
     }

@@ -85,3 +85,13 @@ bool NativeFileName::IsDirectory(const QString& name) {
     struct stat info {};
     return ::stat(Encode(name).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
+
+bool NativeFileName::HasLoanExtension(const QString& name) {
+    return name.right(3).toLower() == QLatin1String("loa");
+}
+
+bool NativeFileName::IsLoanFileToOpen(const QString& name) {
+    struct stat info {};
+    return HasLoanExtension(name) && ::stat(Encode(name).constData(), &info) == 0 &&
+           !S_ISDIR(info.st_mode);
+}

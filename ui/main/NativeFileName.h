@@ -18,4 +18,9 @@ class NativeFileName {
     // Whether the name refers to anything, and whether to a folder (links followed).
     static bool Exists(const QString& name);
     static bool IsDirectory(const QString& name);
+    // Whether the name ends in "loa" in any case (only the last three characters count).
+    static bool HasLoanExtension(const QString& name);
+    // What File > Open accepts before reading: a loan file's name, of something that is there
+    // and is not a folder. The reader refuses whatever else is not a regular file.
+    static bool IsLoanFileToOpen(const QString& name);
 };

@@ -82,11 +82,6 @@ Interaction::Answer Ask(QWidget* parent, const QString& text, const QString& cap
                                           Interaction::Icon::Question);
 }
 
-// Only the last three characters count, whatever their case.
-bool HasLoanExtension(const QString& path) {
-    return path.right(3).toLower() == QLatin1String("loa");
-}
-
 std::string NativePath(const QString& path) {
     return NativeFileName::EncodeToStd(path);
 }
@@ -548,8 +543,7 @@ void frmLoan::FileOpenCommand() {
 
 void frmLoan::OpenLoanFile(const QString& path) {
     // Any name the file system holds, but not a folder.
-    if (!HasLoanExtension(path) || !NativeFileName::Exists(path) ||
-        NativeFileName::IsDirectory(path)) {
+    if (!NativeFileName::IsLoanFileToOpen(path)) {
         Ask(this, kNotLoanFile, kLoanFileOnly);
         return;
     }
@@ -599,7 +593,7 @@ void frmLoan::FileSaveAsCommand() {
     const std::optional<QString> chosen = dlgOpen.ShowSave();
     if (!chosen) return;
     const QString path = *chosen;
-    if (!HasLoanExtension(path)) {
+    if (!NativeFileName::HasLoanExtension(path)) {
         Ask(this, kNotLoanFile, kLoanFileOnly);
         return;
     }
