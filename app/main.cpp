@@ -3,6 +3,8 @@
 #include "ui/main/CommandLine.h"
 #include "ui/main/frmLoan.h"
 
+#include "safefile/FileSizeSignal.h"
+
 #include <QApplication>
 
 static void NameTheProgram() {
@@ -13,6 +15,7 @@ static void NameTheProgram() {
 }
 
 int main(int argc, char* argv[]) {
+    safefile::FileSizeSignal::Catch();
     // Options that only print are answered before a display is needed.
     QString file;
     {

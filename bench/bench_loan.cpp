@@ -65,7 +65,7 @@ std::string FileFor(int n) {
     const std::string path = "/tmp/bench_loan_" + std::to_string(n) + ".loa";
     if (!std::filesystem::exists(path)) {
         loan::LoanTable table = MakeTable(n);
-        if (!loan::LoanFileWriter::WriteFile(path, table.Grid).ok) std::abort();
+        if (!loan::LoanFileWriter::WriteFile(path, table.Grid).Saved()) std::abort();
     }
     return path;
 }
@@ -101,7 +101,7 @@ void BM_Save(benchmark::State& state) {
     const std::string path = "/tmp/bench_loan_save_" + std::to_string(n) + ".loa";
     for (auto _ : state) {
         const auto result = loan::LoanFileWriter::WriteFile(path, table.Grid);
-        if (!result.ok) state.SkipWithError(result.error.c_str());
+        if (!result.Saved()) state.SkipWithError(result.error.c_str());
     }
     std::filesystem::remove(path);
     state.SetItemsProcessed(state.iterations() * n);
@@ -186,8 +186,8 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--make-file") == 0) {
         loan::LoanTable table = MakeTable(std::atoi(argv[2]));
         const auto result = loan::LoanFileWriter::WriteFile(argv[3], table.Grid);
-        if (!result.ok) std::fprintf(stderr, "%s\n", result.error.c_str());
-        return result.ok ? 0 : 1;
+        if (!result.Saved()) std::fprintf(stderr, "%s\n", result.error.c_str());
+        return result.Saved() ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "--load-only") == 0) return LoadOnly(argv[2]);
 

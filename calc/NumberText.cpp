@@ -418,4 +418,26 @@ std::string AmountText(std::string_view cell, bool dollar) {
     });
 }
 
+std::optional<std::int64_t> AmountCents(std::string_view text) {
+    std::int64_t whole = 0, fraction = 0;
+    int integerDigits = 0, decimals = -1; // -1: no point yet
+    for (const char c : text) {
+        if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else if (c >= '0' && c <= '9' && decimals < 0 && integerDigits < 8) {
+            whole = whole * 10 + (c - '0');
+            ++integerDigits;
+        } else if (c >= '0' && c <= '9' && decimals >= 0 && decimals < 2) {
+            fraction = fraction * 10 + (c - '0');
+            ++decimals;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (integerDigits == 0 && decimals <= 0) return std::nullopt;
+    for (int d = std::max(decimals, 0); d < 2; ++d)
+        fraction *= 10;
+    return whole * 100 + fraction;
+}
+
 } // namespace calc

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,5 +35,9 @@ std::optional<double> StrictNumber(std::string_view text);
 // is taken to 15 significant digits and rounded to two decimals, halves away from zero, "-" in
 // front of the whole; any other text, the empty one included, comes back unchanged.
 std::string AmountText(std::string_view cell, bool dollar);
+
+// An amount of dollars typed as the program's amount fields take it: digits with at most one
+// "." and two decimals, at most 99,999,999.99, nothing else. Its cents, or empty otherwise.
+std::optional<std::int64_t> AmountCents(std::string_view text);
 
 } // namespace calc

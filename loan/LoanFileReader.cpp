@@ -2,6 +2,8 @@
 
 #include "LoanRecord.h"
 
+#include "safefile/Descriptor.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -60,6 +62,13 @@ class TableBuilder {
             text += " Its records look shifted by a line feed after each carriage return, as a "
                     "copy made as text would do.";
         return text;
+    }
+
+    // Some bytes, and not one whole record among them.
+    bool HoldsNoRecord() const { return records_ == 0 && pending_ > 0; }
+    std::string NoRecord(const std::string& what) const {
+        return what + " is not a loan file: its " + std::to_string(pending_) +
+               (pending_ == 1 ? " byte does" : " bytes do") + " not make up one loan record.";
     }
 
     // A trailing partial record is not a loan; the caller says how much of it there was. The
@@ -128,20 +137,6 @@ std::string NotAFile(const std::string& path, mode_t mode) {
     return Quoted(path) + " is " + KindOf(mode) + ", not a loan file.";
 }
 
-class FileHandle {
-  public:
-    FileHandle(FileSystem& fs, int fd) : fs_(fs), fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0) fs_.Close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    FileSystem& fs_;
-    int fd_;
-};
 
 } // namespace
 
@@ -156,6 +151,7 @@ ReadResult LoanFileReader::Read(std::istream& in, LoanGrid& table) {
         }
         // eof alone is the normal end; bad means the stream itself failed.
         if (in.bad() || !in.eof()) return Failed("The loan file could not be read to its end.");
+        if (builder.HoldsNoRecord()) return Failed(builder.NoRecord("This"));
         return Succeeded(builder.Finish(table));
     } catch (const std::exception& e) {
         return Failed(std::string("The loan file could not be read: ") + e.what());
@@ -167,17 +163,20 @@ ReadResult LoanFileReader::ReadBytes(std::string_view bytes, LoanGrid& table) {
         TableBuilder builder(table);
         builder.Reserve(bytes.size());
         if (!builder.Feed(bytes.data(), bytes.size())) return Failed(builder.Damage("This"));
+        if (builder.HoldsNoRecord()) return Failed(builder.NoRecord("This"));
         return Succeeded(builder.Finish(table));
     } catch (const std::exception& e) {
         return Failed(std::string("The loan file could not be read: ") + e.what());
     }
 }
 
-ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, FileSystem& fs) {
+ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table,
+                                    safefile::FileSystem& fs) {
+    using safefile::FileSystem;
     try {
         // Not blocking: opening a named pipe would otherwise wait for a writer for good.
-        FileHandle file(fs, fs.Open(path, O_RDONLY | O_NONBLOCK));
-        if (file.get() < 0) {
+        safefile::Descriptor file(fs, fs.Open(path, O_RDONLY | O_NONBLOCK));
+        if (!file.IsOpen()) {
             const int error = errno;
             struct stat info {};
             // A socket cannot be opened at all; say what it is rather than what open() said.
@@ -186,7 +185,7 @@ ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, Fi
             return Failed(FileSystem::Reason("Cannot open", path, error));
         }
         struct stat info {};
-        if (fs.Fstat(file.get(), &info) != 0)
+        if (fs.Fstat(file.Get(), &info) != 0)
             return Failed(FileSystem::Reason("Cannot read", path, errno));
         if (!S_ISREG(info.st_mode)) return Failed(NotAFile(path, info.st_mode));
         const auto size = static_cast<std::uint64_t>(info.st_size);
@@ -201,18 +200,16 @@ ReadResult LoanFileReader::ReadFile(const std::string& path, LoanGrid& table, Fi
         builder.Reserve(std::min<std::uint64_t>(size, kChunk));
         const auto buffer = std::make_unique<char[]>(kChunk);
         for (bool first = true;; first = false) {
-            const ssize_t n = fs.Read(file.get(), buffer.get(), kChunk);
+            const ssize_t n = fs.Read(file.Get(), buffer.get(), kChunk);
             if (n == 0) break;
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return Failed(FileSystem::Reason("Cannot read", path, errno));
-            }
+            if (n < 0) return Failed(FileSystem::Reason("Cannot read", path, errno));
             if (!builder.Feed(buffer.get(), static_cast<std::size_t>(n)))
                 return Failed(builder.Damage(Quoted(path)));
             if (first) builder.Reserve(size);
         }
+        if (builder.HoldsNoRecord()) return Failed(builder.NoRecord(Quoted(path)));
         ReadResult result = Succeeded(builder.Finish(table));
-        result.identity = FileIdentity::From(info);
+        result.identity = safefile::FileIdentity::From(info);
         return result;
     } catch (const std::bad_alloc&) {
         return Failed("There is not enough memory to open " + Quoted(path) + ".");

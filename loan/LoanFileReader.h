@@ -1,8 +1,9 @@
 #pragma once
 
-#include "FileIdentity.h"
-#include "FileSystem.h"
 #include "LoanGrid.h"
+
+#include "safefile/FileIdentity.h"
+#include "safefile/FileSystem.h"
 
 #include <cstdint>
 #include <istream>
@@ -18,11 +19,13 @@ struct ReadResult {
     std::string error; // the reason when !ok
     // Bytes after the last whole record: not shown, and gone once the table is saved.
     std::size_t droppedTailBytes = 0;
-    std::optional<FileIdentity> identity; // the file as it was read (ReadFile only)
+    std::optional<safefile::FileIdentity> identity; // the file as it was read (ReadFile only)
 };
 
 // Reads loan files. The table is replaced only when the whole file was read and every record in
-// it ends as a loan record does; otherwise it is left exactly as it was. A last record that is
+// it ends as a loan record does; otherwise it is left exactly as it was. Bytes that do not make
+// up a single whole record are no loan file either: an empty file is an empty table, but a short
+// text file is not a table whose next save may replace it. A last record that is
 // not blank gets a blank row after it.
 class LoanFileReader {
   public:
@@ -34,7 +37,7 @@ class LoanFileReader {
     static ReadResult ReadBytes(std::string_view bytes, LoanGrid& table);
     // Regular files only: a pipe, device, socket or folder is refused without waiting on it.
     static ReadResult ReadFile(const std::string& path, LoanGrid& table,
-                               FileSystem& fs = FileSystem::Real());
+                               safefile::FileSystem& fs = safefile::FileSystem::Real());
 };
 
 } // namespace loan

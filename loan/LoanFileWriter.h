@@ -1,9 +1,11 @@
 #pragma once
 
-#include "BackupStore.h"
-#include "FileSystem.h"
 #include "LoanGrid.h"
-#include "WriteResult.h"
+#include "UserFolders.h"
+
+#include "safefile/BackupStore.h"
+#include "safefile/FileSystem.h"
+#include "safefile/WriteOutcome.h"
 
 #include <ostream>
 #include <string>
@@ -14,16 +16,17 @@ namespace loan {
 // row R-1, column 12.
 class LoanFileWriter {
   public:
-    static WriteResult Write(std::ostream& out, LoanGrid& table);
+    // true when every byte went into out.
+    static bool Write(std::ostream& out, LoanGrid& table);
 
-    // Saves the table to path so that the file ends up holding either its old content or the
-    // whole new one, and says which. A link is followed to the file it names. The file is
-    // replaced through a temporary file, keeping its owner, group, permissions and attributes;
-    // where a replace cannot keep them (a folder that refuses new files, an owner or group this
-    // user cannot give, a file with other names) it is rewritten in place behind a backup copy.
-    static WriteResult WriteFile(const std::string& path, LoanGrid& table,
-                                 FileSystem& fs = FileSystem::Real(),
-                                 const BackupStore& backups = BackupStore::ForUser());
+    // Saves the table to path through the safe-writing layer: the file ends up holding either
+    // its old content or the whole new one, and the outcome says which.
+    static safefile::WriteOutcome WriteFile(const std::string& path, LoanGrid& table,
+                                            safefile::FileSystem& fs = safefile::FileSystem::Real(),
+                                            const safefile::BackupStore& backups = Backups());
+
+    // Where copies of loan files rewritten in place are kept while the rewrite runs.
+    static safefile::BackupStore Backups() { return UserFolders::Backups(".loa"); }
 };
 
 } // namespace loan

@@ -2,6 +2,8 @@
 
 #include "UnicodeUpper.h"
 
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace loan {
@@ -16,6 +18,18 @@ std::string_view RepaymentTimeName(int index) {
     if (index < 1 || index >= static_cast<int>(kRepaymentTimeNames.size()))
         return kRepaymentTimeNames[kDefaultRepaymentTime];
     return kRepaymentTimeNames[static_cast<std::size_t>(index)];
+}
+
+std::optional<int> RepaymentTimeTyped(std::string_view name) {
+    const auto same = [](std::string_view a, std::string_view b) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+                   return std::tolower(x) == std::tolower(y);
+               });
+    };
+    for (int i = 1; i < static_cast<int>(kRepaymentTimeNames.size()); ++i)
+        if (same(name, kRepaymentTimeNames[static_cast<std::size_t>(i)])) return i;
+    return std::nullopt;
 }
 
 namespace {
@@ -160,6 +174,24 @@ void LoanTable::DeleteLoan(int row) {
     if (row < 1 || row >= Grid.Rows() - 1) return;
     Grid.RemoveItem(row);
     FileChanged = true;
+}
+
+int LoanTable::FindLoan(const LoanGrid& grid, std::string_view code) {
+    code = Trimmed(code);
+    const int last = grid.Rows() - 2;
+    for (int row = 1; row <= last; ++row)
+        if (Trimmed(grid.TextAt(row, ColCode)) == code) return row;
+    const std::string upper = UpperCase(code);
+    for (int row = 1; row <= last; ++row)
+        if (UpperCase(Trimmed(grid.TextAt(row, ColCode))) == upper) return row;
+    return -1;
+}
+
+calc::RepaymentFields LoanTable::FieldsOfRow(const LoanGrid& grid, int row) {
+    calc::RepaymentFields fields;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i] = std::string(grid.TextAt(row, ColPrincipal + static_cast<int>(i)));
+    return fields;
 }
 
 } // namespace loan

@@ -2,7 +2,10 @@
 
 #include "LoanGrid.h"
 
+#include "calc/RepaymentTable.h"
+
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +61,9 @@ inline constexpr int kDefaultRepaymentTime = 4;
 int RepaymentTimeIndexOf(std::string_view name);
 // The name of index 1..5; any other index gives "Monthly".
 std::string_view RepaymentTimeName(int index);
+// A repayment time by name as a user types it, ignoring case: 1 "Weekly" .. 5 "Quarterly";
+// empty for any other text.
+std::optional<int> RepaymentTimeTyped(std::string_view name);
 
 // UTF-8 text in capitals, by Unicode's full mapping ("straße" becomes "STRASSE"), so its length
 // may change. Bytes that are not UTF-8 are kept as they are.
@@ -95,6 +101,13 @@ class LoanTable {
     void WriteLoan(int row, const std::array<std::string, kLoanCols>& texts);
     // Removes a loan row; sets FileChanged. The heading row and the blank last row are left alone.
     void DeleteLoan(int row);
+
+    // The loan row 1..R-2 of code (blanks around it ignored): the first exact match, else the
+    // first that differs only in case; -1 for none. Leaves the current cell where it is.
+    static int FindLoan(const LoanGrid& grid, std::string_view code);
+    // The texts of columns 1..8 of a loan row, in the order of the results table's inputs: the
+    // loan as its repayment schedule sees it.
+    static calc::RepaymentFields FieldsOfRow(const LoanGrid& grid, int row);
 };
 
 } // namespace loan

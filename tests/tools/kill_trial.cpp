@@ -5,7 +5,6 @@
 // random delay within the time a save takes. The file must then hold the old bytes or the new
 // ones; a rewrite in place may be caught half way, and is then only safe if its backup copy
 // holds the old bytes whole.
-#include "loan/BackupStore.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/LoanTable.h"
 
@@ -85,7 +84,7 @@ int main(int argc, char** argv) {
     // How long a whole save takes, to spread the kills over it.
     reset();
     const auto start = std::chrono::steady_clock::now();
-    if (!loan::LoanFileWriter::WriteFile(path, newTable.Grid).ok) return 1;
+    if (!loan::LoanFileWriter::WriteFile(path, newTable.Grid).Saved()) return 1;
     const auto saveTime = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
 
@@ -96,7 +95,7 @@ int main(int argc, char** argv) {
         reset();
         const pid_t child = ::fork();
         if (child == 0) {
-            const bool ok = loan::LoanFileWriter::WriteFile(path, newTable.Grid).ok;
+            const bool ok = loan::LoanFileWriter::WriteFile(path, newTable.Grid).Saved();
             ::_exit(ok ? 0 : 1);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
@@ -104,7 +103,7 @@ int main(int argc, char** argv) {
         ::waitpid(child, nullptr, 0);
 
         const std::string now = Contents(path);
-        const auto backups = loan::BackupStore::ForUser().Leftovers(path);
+        const auto backups = loan::LoanFileWriter::Backups().Leftovers(path);
         if (now == oldBytes) {
             ++asOld;
         } else if (now == newBytes) {

@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
 #include "NativeFileName.h"
+#include "calc/NumberText.h"
+#include "loan/LoanTable.h"
 #include "loan/ScheduleExport.h"
 
 #include <QCommandLineParser>
@@ -73,7 +75,7 @@ int ExportSchedule(const QString& file, const QStringList& codes, const QString*
     }
     std::optional<int> repaymentTime;
     if (time) {
-        repaymentTime = loan::ScheduleExport::ParseTime(time->toStdString());
+        repaymentTime = loan::RepaymentTimeTyped(time->toStdString());
         if (!repaymentTime) {
             Print(stderr, QStringLiteral("Unknown repayment time \"%1\": use Weekly, Fortnightly, "
                                          "\"Bi Monthly\", Monthly or Quarterly.\n")
@@ -83,7 +85,7 @@ int ExportSchedule(const QString& file, const QStringList& codes, const QString*
     }
     calc::Cents extraCents = 0;
     if (extra) {
-        const auto parsed = loan::ScheduleExport::ParseExtra(extra->toStdString());
+        const auto parsed = calc::AmountCents(extra->toStdString());
         if (!parsed) {
             Print(stderr, QStringLiteral("The extra payment \"%1\" is not an amount of dollars "
                                          "from 0 to 99999999.99, such as 50 or 12.50.\n")

@@ -5,10 +5,8 @@
 #include "LoanPrintout.h"
 #include "NativeFileName.h"
 #include "PictureBox.h"
-#include "loan/BackupStore.h"
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
-#include "loan/ScheduleExport.h"
 #include "ui/details/frmLoanDetails.h"
 #include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
@@ -52,9 +50,6 @@ namespace {
 const QString kWebAddress = QStringLiteral("https://www.dravenholt.example");
 const QString kNotLoanFile = QStringLiteral("This is not a loan file. Select a loan file.");
 const QString kLoanFileOnly = QStringLiteral("Loan File Only");
-const QString kOverWrite = QStringLiteral("Over Write?");
-const QString kReplaceExisting =
-    QStringLiteral("This loan file already exists. Replace existing loan by over writing it?");
 
 // The details dialog's text box for each of columns 0..8.
 constexpr std::array<int, 9> kTextBoxOfColumn = {8, 0, 1, 2, 3, 4, 5, 6, 7};
@@ -90,9 +85,19 @@ QString FromNative(const std::string& text) {
     return NativeFileName::Decode(QByteArray::fromStdString(text));
 }
 
-// "1 loan", "3 loans".
-QString Loans(int n) {
-    return n == 1 ? QStringLiteral("1 loan") : QStringLiteral("%1 loans").arg(n);
+// The open file's texts name files by their bytes.
+bool Ask(QWidget* parent, const loan::Question& question) {
+    return Ask(parent, FromNative(question.text), FromNative(question.caption)) ==
+           Interaction::Answer::Yes;
+}
+
+void Tell(QWidget* parent, const std::vector<loan::Notice>& notices) {
+    for (const loan::Notice& notice : notices)
+        Interaction::Current().Message(parent, FromNative(notice.text), QString(),
+                                       Interaction::Buttons::OK,
+                                       notice.kind == loan::Notice::Kind::Error
+                                           ? Interaction::Icon::Critical
+                                           : Interaction::Icon::Information);
 }
 
 QString FromUtf8(std::string_view text) {
@@ -109,7 +114,7 @@ void SetUpHeadings(loan::LoanGrid& grid) {
 } // namespace
 
 frmLoan::frmLoan(QWidget* parent)
-    : QMainWindow(parent), GridQuery(loan::kLoanCols, 2), dlgOpen(this) {
+    : QMainWindow(parent), GridQuery(loan::kLoanCols, 2), File(Table), dlgOpen(this) {
     InitPictures();
     SetProgramIcon();
     SetUpHeadings(GridQuery);
@@ -248,15 +253,14 @@ void frmLoan::BuildMenus() {
 }
 
 void frmLoan::SetCaption() {
+    dlgOpen.FileName = FromNative(File.Name());
     const QString name = dlgOpen.FileName.isEmpty() ? QStringLiteral("Untitled") : dlgOpen.FileName;
     setWindowTitle(kAppTitle + QStringLiteral(" - ") + name);
 }
 
 void frmLoan::MakeUntitled() {
-    dlgOpen.FileName.clear();
+    File.MakeUntitled();
     SetCaption();
-    fileIdentity_.reset();
-    queryDropped_ = false;
 }
 
 // ---- Start-up, size and closing
@@ -400,11 +404,10 @@ void frmLoan::PicSearchUp_MouseUp() {
 
 bool frmLoan::SaveFirst(bool* saved, SaveBefore before) {
     if (saved) *saved = false;
-    if (!Table.FileChanged) return true;
-    const QString question = before == SaveBefore::Query
-                                 ? QStringLiteral("Save file before the query?")
-                                 : QStringLiteral("Save file before exiting?");
-    if (Ask(this, question, QStringLiteral("Save File?")) != Interaction::Answer::Yes) return true;
+    const auto question = File.BeforeLeaving(before == SaveBefore::Query
+                                                 ? loan::OpenFile::Leaving::Query
+                                                 : loan::OpenFile::Leaving::Exiting);
+    if (!question || !Ask(this, *question)) return true;
     QString target;
     if (!PrepareSave(target) || !WriteLoanFile(target)) return false;
     if (saved) *saved = true;
@@ -412,121 +415,41 @@ bool frmLoan::SaveFirst(bool* saved, SaveBefore before) {
 }
 
 bool frmLoan::PrepareSave(QString& target) {
-    if (!dlgOpen.FileName.trimmed().isEmpty()) {
-        target = dlgOpen.FileName;
+    if (!File.IsUntitled()) {
+        target = FromNative(File.Name());
         return true;
     }
     const std::optional<QString> chosen = dlgOpen.ShowSave();
     if (!chosen) return false;
     // The first save of an untitled table must not replace a file unasked: the same question
     // as Save As.
-    if (NativeFileName::Exists(*chosen) &&
-        Ask(this, kReplaceExisting, kOverWrite) != Interaction::Answer::Yes)
+    if (NativeFileName::Exists(*chosen) && !Ask(this, loan::OpenFile::BeforeReplacing()))
         return false;
     target = *chosen;
     return true;
 }
 
 bool frmLoan::WriteLoanFile(const QString& target) {
-    if (!ConfirmSaveOver(target)) return false;
+    const std::string path = NativePath(target);
+    for (const loan::Question& question : File.BeforeSaveOver(path))
+        if (!Ask(this, question)) return false;
     const bool existed = NativeFileName::Exists(target);
-    loan::WriteResult result;
+    safefile::WriteOutcome result;
     {
         BusyPointer::Scope busy;
         loan::LoanGrid::Batch quiet(Table.Grid, loan::LoanGrid::Batch::Kind::Quiet);
-        result = loan::LoanFileWriter::WriteFile(NativePath(target), Table.Grid);
+        result = loan::LoanFileWriter::WriteFile(path, Table.Grid);
     }
-    if (!result.ok) {
-        // Either way the loans stay marked unsaved; the box says what became of the file.
-        QString text =
-            result.unconfirmed
-                ? QStringLiteral("The loans were written to %1, but the system could not confirm "
-                                 "that they are safely on disk. Save again to be sure.\n\n%2")
-                      .arg(target, FromNative(result.error))
-                : QStringLiteral("The loans could not be saved to %1.\n\n%2")
-                      .arg(target, FromNative(result.error));
-        if (existed && result.fileUnchanged)
-            text += QStringLiteral("\n\nThe file is as it was before.");
-        if (!result.backup.empty()) backupsReported_.insert(FromNative(result.backup));
-        // The file as this save left it is not another program's doing.
-        if (target == dlgOpen.FileName && result.written) {
-            if (result.unconfirmed)
-                RememberFile(result.written);
-            else
-                fileIdentity_ = result.written;
-        }
-        Interaction::Current().Message(this, text, QString(), Interaction::Buttons::OK,
-                                       Interaction::Icon::Critical);
-        ReportBackups(target);
-        return false;
-    }
-    if (dlgOpen.FileName != target) {
-        dlgOpen.FileName = target;
-        SetCaption();
-    }
-    RememberFile(result.written);
-    ReportBackups(target);
-    return true;
-}
-
-bool frmLoan::ConfirmSaveOver(const QString& target) {
-    if (dlgOpen.FileName.isEmpty() || target != dlgOpen.FileName) return true;
-    if (queryDropped_) {
-        const int shown = Table.LoanCount();
-        const QString found =
-            shown == 0
-                ? QStringLiteral("the query found none, so the table is empty. Replace the file "
-                                 "with the empty table?")
-                : QStringLiteral("the table shows the %1 found by the query. Replace the file "
-                                 "with %2 %3?")
-                      .arg(shown)
-                      .arg(shown == 1 ? QStringLiteral("this") : QStringLiteral("these"))
-                      .arg(Loans(shown));
-        if (Ask(this,
-                QStringLiteral("The loan file %1 holds %2; %3")
-                    .arg(target, Loans(fileLoans_), found),
-                QStringLiteral("Save File?")) != Interaction::Answer::Yes)
-            return false;
-    }
-    const auto now = loan::FileIdentity::Of(NativePath(target));
-    // A file deleted meanwhile loses nothing by being written again.
-    if (fileIdentity_ && now && *now != *fileIdentity_ &&
-        Ask(this,
-            QStringLiteral("The loan file %1 has been changed by another program since it was "
-                           "opened. Replace it with this table?")
-                .arg(target),
-            QStringLiteral("Loan File Changed")) != Interaction::Answer::Yes)
-        return false;
-    return true;
-}
-
-void frmLoan::RememberFile(const std::optional<loan::FileIdentity>& identity) {
-    fileIdentity_ = identity;
-    fileLoans_ = Table.LoanCount();
-    queryDropped_ = false;
-}
-
-void frmLoan::ReportBackups(const QString& path) {
-    for (const std::string& copy : loan::BackupStore::ForUser().Leftovers(NativePath(path))) {
-        const QString name = FromNative(copy);
-        if (!backupsReported_.insert(name).second) continue;
-        Interaction::Current().Message(
-            this,
-            QStringLiteral("A copy of the loan file %1, as it was before a save that did not "
-                           "finish, is kept at %2.\n\nOpen it with File > Open to see its loans, "
-                           "and delete it once you no longer need it.")
-                .arg(path, name),
-            QString(), Interaction::Buttons::OK, Interaction::Icon::Information);
-    }
+    const std::vector<loan::Notice> notices = File.AfterWrite(path, result, existed);
+    SetCaption();
+    Tell(this, notices);
+    return result.Saved();
 }
 
 void frmLoan::FileNewCommand() {
     if (!SaveFirst()) return;
     BusyPointer::Scope busy;
-    dlgOpen.FileName.clear();
-    SetCaption();
-    fileIdentity_.reset();
-    queryDropped_ = false;
+    MakeUntitled();
     {
         loan::LoanGrid::Batch reset(Table.Grid, loan::LoanGrid::Batch::Kind::Reset);
         Table.Clear();
@@ -552,41 +475,14 @@ void frmLoan::OpenLoanFile(const QString& path) {
         BusyPointer::Scope busy;
         result = loan::LoanFileReader::ReadFile(NativePath(path), Table.Grid);
     }
-    if (!result.ok) {
-        // The reader replaces the table only after reading the whole file, so the table, its
-        // name and the caption all still belong together.
-        Interaction::Current().Message(this,
-                                       QStringLiteral("The loan file %1 could not be opened.\n\n%2")
-                                           .arg(path, FromNative(result.error)),
-                                       QString(), Interaction::Buttons::OK,
-                                       Interaction::Icon::Critical);
-        ReportBackups(path);
-        return;
-    }
-    dlgOpen.FileName = path;
+    const std::vector<loan::Notice> notices = File.AfterRead(NativePath(path), result);
     SetCaption();
-    Table.FileChanged = false;
-    RememberFile(result.identity);
-    if (result.droppedTailBytes > 0) {
-        const QString text =
-            result.droppedTailBytes == 1
-                ? QStringLiteral("The loan file %1 ends with 1 byte that is not a whole loan. It "
-                                 "is not shown, and it will be dropped if the file is saved.")
-                      .arg(path)
-                : QStringLiteral("The loan file %1 ends with %2 bytes that are not a whole loan. "
-                                 "They are not shown, and they will be dropped if the file is "
-                                 "saved.")
-                      .arg(path, QString::number(result.droppedTailBytes));
-        Interaction::Current().Message(this, text, QString(), Interaction::Buttons::OK,
-                                       Interaction::Icon::Information);
-    }
-    ReportBackups(path);
+    Tell(this, notices);
 }
 
 void frmLoan::FileSaveCommand() {
     QString target;
-    if (!PrepareSave(target) || !WriteLoanFile(target)) return;
-    Table.FileChanged = false;
+    if (PrepareSave(target)) WriteLoanFile(target);
 }
 
 void frmLoan::FileSaveAsCommand() {
@@ -597,11 +493,8 @@ void frmLoan::FileSaveAsCommand() {
         Ask(this, kNotLoanFile, kLoanFileOnly);
         return;
     }
-    if (NativeFileName::Exists(path) &&
-        Ask(this, kReplaceExisting, kOverWrite) != Interaction::Answer::Yes)
-        return;
-    if (!WriteLoanFile(path)) return;
-    Table.FileChanged = false;
+    if (NativeFileName::Exists(path) && !Ask(this, loan::OpenFile::BeforeReplacing())) return;
+    WriteLoanFile(path);
 }
 
 void frmLoan::FileExitCommand() {
@@ -622,14 +515,8 @@ frmLoanDetails& frmLoan::LoanDetails() {
             Table, GridQuery, [this] { MakeUntitled(); }, this);
         // Loans a query by example hides stay in the file; a plain Save must not drop them
         // unasked.
-        details_->SetQueryDropped([this] { queryDropped_ = !dlgOpen.FileName.isEmpty(); });
-        // The table a query starts from is then the file's: a filtered table is not "changed".
-        details_->SetSaveFirst([this] {
-            bool saved = false;
-            if (!SaveFirst(&saved, SaveBefore::Query)) return false;
-            if (saved) Table.FileChanged = false;
-            return true;
-        });
+        details_->SetQueryDropped([this] { File.QueryHidLoans(); });
+        details_->SetSaveFirst([this] { return SaveFirst(nullptr, SaveBefore::Query); });
     }
     return *details_;
 }
@@ -706,6 +593,6 @@ void frmLoan::ShowSchedule() {
         return;
     }
     frmSchedule::Show(this, FromUtf8(grid.TextAt(row, loan::ColCode)),
-                      loan::ScheduleExport::FieldsOfRow(grid, row),
+                      loan::LoanTable::FieldsOfRow(grid, row),
                       loan::RepaymentTimeIndexOf(grid.TextAt(row, loan::ColRepaymentTime)));
 }

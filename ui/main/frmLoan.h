@@ -1,16 +1,15 @@
 #pragma once
 
 #include "FileDialogComponent.h"
-#include "loan/FileIdentity.h"
 #include "loan/LoanGrid.h"
 #include "loan/LoanTable.h"
+#include "loan/OpenFile.h"
 #include "ui/dialogs/PrintSettings.h"
 
 #include <QMainWindow>
 
 #include <memory>
 #include <optional>
-#include <set>
 #include <vector>
 
 class GridModel;
@@ -42,6 +41,7 @@ class frmLoan : public QMainWindow {
 
     loan::LoanTable Table;    // its Grid is the loan table shown in GridView
     loan::LoanGrid GridQuery; // the loan query's staging table, shown (hidden) in GridQueryView
+    loan::OpenFile File;      // the file Table belongs to
     PrintSettings Settings;
     FileDialogComponent dlgOpen;
 
@@ -107,16 +107,10 @@ class frmLoan : public QMainWindow {
     // Decides where Save writes: the current file, or for an untitled table a name chosen in the
     // Save dialog (asking before replacing an existing file). False when the user stopped it.
     bool PrepareSave(QString& target);
-    // Writes the table to target; only a successful write makes target the current file.
-    // A failure is shown to the user and returns false.
+    // Asks what the open file says a save to target must ask, then writes the table there;
+    // only a successful write makes target the current file. False when the user said No or
+    // the write failed (the failure is shown).
     bool WriteLoanFile(const QString& target);
-    // Before a save over the table's own file: asks when the save would drop loans a query by
-    // example hid, or replace what another program wrote since. False when the user said No.
-    bool ConfirmSaveOver(const QString& target);
-    // Remembers the file as this window last read or wrote it.
-    void RememberFile(const std::optional<loan::FileIdentity>& identity);
-    // Tells where copies kept from earlier saves of path that did not finish are, once a run.
-    void ReportBackups(const QString& path);
     void NewLoan();
     void FilePrintCommand();
     void Search();
@@ -135,12 +129,4 @@ class frmLoan : public QMainWindow {
     std::vector<QAction*> gridItems_;
     std::vector<QAction*> helpItems_;
     bool exiting_ = false;
-
-    // The table's file as last read or written here, to notice another writer.
-    std::optional<loan::FileIdentity> fileIdentity_;
-    // How many loans the file held then, and whether a query by example has since dropped some
-    // of them from the table.
-    int fileLoans_ = 0;
-    bool queryDropped_ = false;
-    std::set<QString> backupsReported_;
 };

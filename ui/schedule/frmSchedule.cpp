@@ -5,7 +5,8 @@
 #include "calc/NumberText.h"
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanTable.h"
-#include "loan/ScheduleExport.h"
+#include "loan/UserFolders.h"
+#include "safefile/SafeFile.h"
 #include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
 #include "ui/dialogs/Interaction.h"
@@ -20,7 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
+#include <QFile>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcutEvent>
@@ -253,7 +254,7 @@ QLabel* frmSchedule::lblTotal(int part, int column) const {
 void frmSchedule::Recalculate() {
     const int time = cboTime_->currentIndex() + 1;
     const calc::Cents extra =
-        loan::ScheduleExport::ParseExtra(txtExtra_->text().toStdString()).value_or(0);
+        calc::AmountCents(txtExtra_->text().toStdString()).value_or(0);
     // The view keeps its place in the periods across the change.
     const QModelIndex current = grdSchedule_->currentIndex();
     model_.SetSchedule(nullptr);
@@ -362,18 +363,35 @@ void frmSchedule::cmdExport_Click() {
                    Interaction::Icon::Question) != Interaction::Answer::Yes)
         return;
     const std::string csv = calc::ScheduleCsv::Text(*schedule_);
-    // Written whole beside the target and then renamed over it, or not at all.
-    QSaveFile file(*chosen);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(csv.data(), static_cast<qint64>(csv.size())) ==
-                             static_cast<qint64>(csv.size()) &&
-                         file.commit();
-    if (!written) {
-        ui.Message(this,
-                   QStringLiteral("The schedule could not be saved to %1.\n\n%2")
-                       .arg(*chosen, file.errorString()),
-                   kExportCaption, Interaction::Buttons::OK, Interaction::Icon::Critical);
+    const bool existed = QFileInfo::exists(*chosen);
+    safefile::WriteOutcome result;
+    {
+        BusyPointer::Scope busy;
+        const safefile::BackupStore backups = loan::UserFolders::Backups(".csv");
+        result = safefile::SafeFile::Write(QFile::encodeName(*chosen).toStdString(), csv,
+                                           {backups});
     }
+    const QString why = QFile::decodeName(QByteArray::fromStdString(result.error));
+    QString text;
+    switch (result.state) {
+    case safefile::WriteState::Saved:
+        return;
+    case safefile::WriteState::Unconfirmed:
+        text = QStringLiteral("The schedule was written to %1, but the system could not confirm "
+                              "that it is safely on disk. Export it again to be sure.\n\n%2")
+                   .arg(*chosen, why);
+        break;
+    case safefile::WriteState::FailedAsItWas:
+    case safefile::WriteState::FailedRestored:
+        text = QStringLiteral("The schedule could not be saved to %1.\n\n%2").arg(*chosen, why);
+        if (existed) text += QStringLiteral("\n\nThe file is as it was before.");
+        break;
+    case safefile::WriteState::FailedCopyKept:
+    case safefile::WriteState::Unknown:
+        text = QStringLiteral("The schedule could not be saved to %1.\n\n%2").arg(*chosen, why);
+        break;
+    }
+    ui.Message(this, text, kExportCaption, Interaction::Buttons::OK, Interaction::Icon::Critical);
 }
 
 void frmSchedule::cmdClose_Click() {

@@ -10,11 +10,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <fstream>
 #include <memory>
+
+#include <signal.h>
 
 using Buttons = Interaction::Buttons;
 using Icon = Interaction::Icon;
@@ -122,6 +125,55 @@ class CommandLineTest : public QObject {
         QCOMPARE(w->windowTitle(), kAppTitle + QStringLiteral(" - Untitled"));
         QVERIFY(w->dlgOpen.FileName.isEmpty());
         QCOMPARE(w->Table.Grid.Rows(), 2);
+    }
+
+    // A text file that happens to end in .loa holds no loan: it is refused as a damaged loan
+    // file is, rather than shown as an empty table whose next save would replace the text.
+    void aTextFileNamedLikeALoanFileIsRefused() {
+        const QByteArray text = "Pay the car loan on Friday.\n";
+        QFile notes(QStringLiteral("notes.loa"));
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write(text) == text.size());
+        notes.close();
+        const QString path = dir->filePath(QStringLiteral("notes.loa"));
+        Start();
+        ui->ExpectMessage(QStringLiteral("The loan file %1 could not be opened.\n\n\"%1\" is not a "
+                                         "loan file: its 28 bytes do not make up one loan record.")
+                              .arg(path),
+                          QString(), Buttons::OK, Icon::Critical);
+        w->OpenLoanFile(Started("notes.loa").File());
+        QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
+        QCOMPARE(w->windowTitle(), kAppTitle + QStringLiteral(" - Untitled"));
+        QVERIFY(notes.open(QIODevice::ReadOnly));
+        QCOMPARE(notes.readAll(), text);
+    }
+
+    // A run that is killed leaves nothing of the program's in the temp folder; what earlier
+    // versions' killed runs left there is removed at the next start.
+    void aKilledRunLeavesNothingInTheTempFolder() {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const QString earlier = temp.filePath(QStringLiteral("dravenholt-loan-Ab12Cd"));
+        QVERIFY(QDir().mkpath(earlier + QStringLiteral("/QtProject")));
+        QVERIFY(QDir().mkpath(temp.filePath(QStringLiteral("another-program-Ab12Cd"))));
+        // A desktop session names the runtime folder; without one Qt makes "runtime-<user>" in
+        // the temp folder, which is Qt's for every program, not this program's.
+        QTemporaryDir runtime;
+        QVERIFY(runtime.isValid());
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temp.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(PROGRAM), {});
+        QVERIFY(program.waitForStarted(30000));
+        // Up and showing its start-up message once the earlier run's folder has gone.
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(earlier), 30000);
+        QTest::qWait(500);
+        ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("another-program-Ab12Cd")});
     }
 };
 

@@ -1,9 +1,9 @@
 // File > New, Open, Save, Save As, Exit and closing the main window, through the real window:
 // menu shortcuts as key presses, every dialog and message box scripted.
 #include "ScriptedInteraction.h"
-#include "loan/BackupStore.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/LoanTable.h"
+#include "safefile/FileSizeSignal.h"
 #include "ui/details/frmLoanDetails.h"
 #include "ui/dialogs/AppTitle.h"
 #include "ui/dialogs/BusyPointer.h"
@@ -154,8 +154,8 @@ class FileCommandsTest : public QObject {
     struct DiskFull {
         rlimit old{};
         explicit DiskFull(rlim_t bytes) {
-            // Left at its default: the save itself keeps the signal from ending the program.
-            std::signal(SIGXFSZ, SIG_DFL);
+            // As the program does at start-up.
+            safefile::FileSizeSignal::Catch();
             getrlimit(RLIMIT_FSIZE, &old);
             rlimit small = old;
             small.rlim_cur = bytes;
@@ -482,6 +482,76 @@ class FileCommandsTest : public QObject {
         QCOMPARE(Codes(*w), QStringList({"HOME", ""}));
     }
 
+    // The bytes the open reported are dropped by a save over the file only once the user has
+    // said so, as the question names them.
+    void saveOverAReportedTailAsksFirst_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << int(Answer::No);
+        QTest::newRow("Yes") << int(Answer::Yes);
+    }
+    void saveOverAReportedTailAsksFirst() {
+        QFETCH(int, answer);
+        Start();
+        const QByteArray old = FileOf({"HOME"}) + QByteArray(36, 'x');
+        WriteBytes(Path("a.loa"), old);
+        ui->ExpectFile(FileMode::Open, Path("a.loa"));
+        Ctrl(Qt::Key_O);
+        ui->Clear();
+        AddLoan("CAR");
+        ui->ExpectMessage(QStringLiteral("The loan file %1 ends with 36 bytes that are not a whole "
+                                         "loan; saving drops them. Replace the file with the "
+                                         "table?")
+                              .arg(Path("a.loa")),
+                          QStringLiteral("Save File?"), Buttons::YesNo, Icon::Question,
+                          Answer(answer));
+        Ctrl(Qt::Key_S);
+        const bool yes = Answer(answer) == Answer::Yes;
+        Check(Titled(Path("a.loa")), Path("a.loa"), !yes);
+        QCOMPARE(ReadAll(Path("a.loa")), yes ? FileOf({"HOME", "CAR"}) : old);
+        if (!yes) return;
+        // Once saved, the file has no such bytes: nothing more to ask.
+        AddLoan("BOAT");
+        Ctrl(Qt::Key_S);
+        Check(Titled(Path("a.loa")), Path("a.loa"), false);
+    }
+
+    // Root saves to a shared temporary folder, where another user has planted a link at the
+    // chosen name, pointing at one of root's own files. Whatever the kernel's own protection is
+    // set to, the save refuses the link and root's file keeps its bytes.
+    void saveAsRefusesALinkPlantedByAnotherUser() {
+        if (::geteuid() != 0) QSKIP("needs root to plant a link of another user");
+        Start();
+        AddLoan("HOME");
+        const QString shared = Path("tmp");
+        QVERIFY(QDir().mkdir(shared));
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        WriteBytes(Path("profile"), "root's own file");
+        const QString planted = shared + QStringLiteral("/loans.loa");
+        QVERIFY(QFile::link(Path("profile"), planted));
+        QVERIFY(::lchown(QFile::encodeName(planted).constData(), 65534, 65534) == 0);
+        const char* const kSetting = "/proc/sys/fs/protected_symlinks";
+        const QByteArray setting = ReadAll(QString::fromLatin1(kSetting));
+        for (const char* value : {"1\n", "0\n"}) {
+            // Where the setting cannot be changed, the test runs at the machine's own.
+            std::ofstream(kSetting) << value;
+            ui->ExpectFile(FileMode::Save, planted);
+            // A kernel that refuses the link hides the file behind it from the question too.
+            const bool seen = QFileInfo::exists(planted);
+            if (seen)
+                ui->ExpectMessage(kReplaceExisting, "Over Write?", Buttons::YesNo, Icon::Question,
+                                  Answer::Yes);
+            Ctrl(Qt::Key_A);
+            QCOMPARE(ui->messagesShown.size(), seen ? 2 : 1);
+            QVERIFY2(ui->messagesShown.last().contains(
+                         QStringLiteral("The link \"%1\" belongs to another user").arg(planted)),
+                     qPrintable(ui->messagesShown.last()));
+            ui->Clear();
+            Check(kUntitled, QString(), true);
+            QCOMPARE(ReadAll(Path("profile")), QByteArray("root's own file"));
+        }
+        if (setting != "<missing>") std::ofstream(kSetting) << setting.toStdString();
+    }
+
     // A name that is not UTF-8, as a file manager or shell passes it, opens and saves under
     // its own bytes.
     void aNameThatIsNotUtf8OpensAndSaves() {
@@ -528,7 +598,7 @@ class FileCommandsTest : public QObject {
             other.WriteLoan(1, Loan("BOAT"));
             QVERIFY(loan::LoanFileWriter::WriteFile(NativeFileName::EncodeToStd(Path("a.loa")),
                                                     other.Grid)
-                        .ok);
+                        .Saved());
         }
         ui->ExpectMessage(QStringLiteral("The loan file %1 has been changed by another program "
                                          "since it was opened. Replace it with this table?")
@@ -614,8 +684,8 @@ class FileCommandsTest : public QObject {
         Start();
         WriteBytes(Path("a.loa"), FileOf({"HOME"}));
         std::string why;
-        const std::string copy = loan::BackupStore::ForUser().Save(
-            loan::FileSystem::Real(), NativeFileName::EncodeToStd(Path("a.loa")),
+        const std::string copy = loan::LoanFileWriter::Backups().Save(
+            safefile::FileSystem::Real(), NativeFileName::EncodeToStd(Path("a.loa")),
             FileOf({"OLD"}).toStdString(), why);
         QVERIFY2(!copy.empty(), why.c_str());
         ui->ExpectFile(FileMode::Open, Path("a.loa"));

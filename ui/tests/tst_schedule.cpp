@@ -263,8 +263,9 @@ void tst_schedule::exportCsv() {
     } else if (answer == -3) {
         path = dir.filePath(QStringLiteral("missing/home.csv"));
         ui.ExpectFile(FileMode::Save, path);
-        ui.ExpectMessage(QStringLiteral("The schedule could not be saved to %1.\n\n").arg(path) +
-                             QStringLiteral("No such file or directory"),
+        ui.ExpectMessage(QStringLiteral("The schedule could not be saved to %1.\n\nCannot create a "
+                                        "file in \"%2\": No such file or directory")
+                             .arg(path, dir.filePath(QStringLiteral("missing"))),
                          QStringLiteral("Export Schedule"), Buttons::OK, Icon::Critical);
     } else {
         ui.ExpectFile(FileMode::Save, path);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,11 +28,28 @@ struct Run {
     QByteArray out, err;
 };
 
+// The program where any user may run it: the build tree may lie in a folder only its owner
+// can enter.
+QString ProgramForAnyone() {
+    static QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("dravenholt-loan"));
+    if (!QFileInfo::exists(copy)) {
+        QFile::copy(QStringLiteral(PROGRAM), copy);
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                 QFile::ExeOwner | QFile::ReadOther |
+                                                 QFile::ExeOther);
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                        QFile::ReadOther | QFile::ExeOther);
+    }
+    return copy;
+}
+
 // The program as a shell would start it, with no display at all; unprivileged, as "nobody" when
 // the tests run as root, where permission bits apply to root too.
 Run Program(const QStringList& arguments, bool unprivileged = false) {
     QProcess process;
-    if (unprivileged && ::geteuid() == 0) {
+    const bool drop = unprivileged && ::geteuid() == 0;
+    if (drop) {
         process.setChildProcessModifier([] {
             if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
                 ::_exit(99);
@@ -42,7 +60,7 @@ Run Program(const QStringList& arguments, bool unprivileged = false) {
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(PROGRAM), arguments);
+    process.start(drop ? ProgramForAnyone() : QStringLiteral(PROGRAM), arguments);
     if (!process.waitForFinished(60000)) return {};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
@@ -82,7 +100,7 @@ void tst_scheduleexport::initTestCase() {
     table.WriteLoan(1, Loan("HOME", "Monthly"));
     table.WriteLoan(2, Loan("CAR", "Quarterly"));
     table.WriteLoan(3, Loan("BROKEN", "Weekly", "."));
-    QVERIFY(loan::LoanFileWriter::WriteFile(QFile::encodeName(file_).toStdString(), table.Grid).ok);
+    QVERIFY(loan::LoanFileWriter::WriteFile(QFile::encodeName(file_).toStdString(), table.Grid).Saved());
 }
 
 void tst_scheduleexport::writesTheCsv_data() {
@@ -121,6 +139,9 @@ void tst_scheduleexport::refuses_data() {
                               << "DIR is not a loan file (.loa).";
     QTest::newRow("damaged file") << QStringList{"--schedule", "DAMAGED.loa", "HOME"} << 1
                                   << "\"DAMAGED.loa\" is not a loan file: record 1 is damaged.";
+    QTest::newRow("a text file") << QStringList{"--schedule", "NOTES.loa", "HOME"} << 1
+                                 << "\"NOTES.loa\" is not a loan file: its 28 bytes do not make "
+                                    "up one loan record.";
     QTest::newRow("no such loan") << QStringList{"--schedule", file, "BOAT"} << 1
                                   << "There is no loan \"BOAT\" in FILE.";
     QTest::newRow("loan without schedule")
@@ -161,10 +182,15 @@ void tst_scheduleexport::refuses() {
     QVERIFY(damaged.open(QIODevice::WriteOnly));
     damaged.write(QByteArray(114, 'x'));
     damaged.close();
+    QFile notes(dir_.filePath(QStringLiteral("NOTES.loa")));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write("Pay the car loan on Friday.\n");
+    notes.close();
     const auto place = [this](QString s) {
         if (s == QLatin1String("FILE")) return file_;
         if (s == QLatin1String("DIR") || s.startsWith(QLatin1String("FILE.")) ||
-            s.startsWith(QLatin1String("missing")) || s.startsWith(QLatin1String("DAMAGED")))
+            s.startsWith(QLatin1String("missing")) || s.startsWith(QLatin1String("DAMAGED")) ||
+            s.startsWith(QLatin1String("NOTES")))
             return dir_.filePath(s);
         return s;
     };
@@ -174,6 +200,7 @@ void tst_scheduleexport::refuses() {
         .replace(QStringLiteral("missing.loa"), dir_.filePath(QStringLiteral("missing.loa")))
         .replace(QStringLiteral("DIR "), dir_.filePath(QStringLiteral("DIR ")))
         .replace(QStringLiteral("DAMAGED.loa"), dir_.filePath(QStringLiteral("DAMAGED.loa")))
+        .replace(QStringLiteral("NOTES.loa"), dir_.filePath(QStringLiteral("NOTES.loa")))
         .replace(QStringLiteral("in FILE."), QStringLiteral("in ") + file_ + QLatin1Char('.'));
     const Run run = Program(arguments);
     QCOMPARE(run.exitCode, exitCode);

@@ -1,6 +1,7 @@
 #include "TemporaryFile.h"
 
 #include "LinkTarget.h"
+#include "ProcessStamp.h"
 
 #include <atomic>
 #include <cerrno>
@@ -8,11 +9,10 @@
 #include <filesystem>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace loan {
+namespace safefile {
 
 namespace {
 
@@ -20,29 +20,28 @@ constexpr const char* kMarker = ".tmp-";
 
 std::string NextName(const std::string& stem) {
     static std::atomic<unsigned> counter{0};
-    return stem + kMarker + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    return stem + kMarker + std::to_string(counter++) + "-" + ProcessStamp::Own().Text();
 }
 
-// The process id in "<stem>.tmp-<pid>-<n>", or 0 when name is not one of ours.
-pid_t OwnerOf(const std::string& name, const std::string& stemName) {
+// The stamp of the process that made "<stem>.tmp-<n>-<stamp>", or nothing when name is not one
+// of ours.
+std::optional<ProcessStamp> OwnerOf(const std::string& name, const std::string& stemName) {
     const std::string prefix = stemName + kMarker;
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return 0;
-    const char* first = name.data() + prefix.size();
-    const char* last = name.data() + name.size();
-    pid_t pid = 0;
-    const auto [end, error] = std::from_chars(first, last, pid);
-    if (error != std::errc() || end == first || end == last || *end != '-' || pid <= 0) return 0;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return {};
+    const std::string_view rest = std::string_view(name).substr(prefix.size());
+    const auto dash = rest.find('-');
     unsigned n = 0;
-    const auto [tail, tailError] = std::from_chars(end + 1, last, n);
-    if (tailError != std::errc() || tail != last || tail == end + 1) return 0;
-    return pid;
+    if (dash == std::string_view::npos || dash == 0 ||
+        std::from_chars(rest.data(), rest.data() + dash, n).ptr != rest.data() + dash)
+        return {};
+    return ProcessStamp::Parse(rest.substr(dash + 1));
 }
 
 } // namespace
 
 std::string TemporaryFile::Stem(const std::string& target) {
     // The suffix must not push a long but valid name past the file system's limit.
-    constexpr std::size_t kKeptNameBytes = 200;
+    constexpr std::size_t kKeptNameBytes = 150;
     const std::string folder = LinkTarget::FolderOf(target);
     const std::string name = LinkTarget::NameOf(target).substr(0, kKeptNameBytes);
     return target.find('/') == std::string::npos ? name : folder + "/" + name;
@@ -54,8 +53,8 @@ int TemporaryFile::Create(const std::string& target, mode_t mode) {
     const std::string folder = LinkTarget::FolderOf(target);
     // An unnamed file can only be given its name through /proc.
     if (fs_.Access("/proc/self/fd", X_OK) == 0) {
-        fd_ = fs_.Open(folder, O_TMPFILE | O_WRONLY, mode);
-        if (fd_ >= 0) return 0;
+        fd_.Adopt(fs_.Open(folder, O_TMPFILE | O_WRONLY, mode));
+        if (fd_.IsOpen()) return 0;
         const int error = errno;
         // Other errors are the folder's answer, which a named file would get too.
         if (error != EOPNOTSUPP && error != EISDIR && error != EINVAL) return error;
@@ -67,8 +66,8 @@ int TemporaryFile::CreateNamed(mode_t mode) {
     const std::string stem = Stem(target_);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = NextName(stem);
-        fd_ = fs_.Open(path, O_WRONLY | O_CREAT | O_EXCL, mode);
-        if (fd_ >= 0) {
+        fd_.Adopt(fs_.Open(path, O_WRONLY | O_CREAT | O_EXCL, mode));
+        if (fd_.IsOpen()) {
             path_ = path;
             return 0;
         }
@@ -85,18 +84,16 @@ int TemporaryFile::Close() {
         int error = EEXIST;
         for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
             const std::string path = NextName(stem);
-            error = fs_.LinkOpenFile(fd_, path) == 0 ? 0 : errno;
+            error = fs_.LinkOpenFile(fd_.Get(), path) == 0 ? 0 : errno;
             if (error == 0) path_ = path;
         }
         if (error != 0) return error;
     }
-    const int fd = fd_;
-    fd_ = -1;
-    return fs_.Close(fd) == 0 ? 0 : errno;
+    return fd_.Close();
 }
 
 int TemporaryFile::ReplaceInto(const std::string& target) {
-    if (path_.empty() || fd_ >= 0) return EBADF; // Close() first
+    if (path_.empty() || fd_.IsOpen()) return EBADF; // Close() first
     if (fs_.Rename(path_, target) != 0) return errno;
     path_.clear();
     return 0;
@@ -104,9 +101,8 @@ int TemporaryFile::ReplaceInto(const std::string& target) {
 
 void TemporaryFile::Discard() {
     const int saved = errno;
-    if (fd_ >= 0) fs_.Close(fd_);
+    fd_.Adopt(-1);
     if (!path_.empty()) fs_.Unlink(path_);
-    fd_ = -1;
     path_.clear();
     errno = saved;
 }
@@ -118,9 +114,9 @@ void TemporaryFile::RemoveStale(FileSystem& fs, const std::string& target) {
     std::filesystem::directory_iterator entries(LinkTarget::FolderOf(target), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         const std::string name = entries->path().filename().string();
-        const pid_t owner = OwnerOf(name, stemName);
-        // A process that still runs may be saving right now.
-        if (owner == 0 || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        const auto owner = OwnerOf(name, stemName);
+        // A process that still runs, here or on another machine, may be saving right now.
+        if (!owner || !owner->HasEnded()) continue;
         const std::string path = entries->path().string();
         struct stat info {};
         if (fs.Lstat(path, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
@@ -128,4 +124,4 @@ void TemporaryFile::RemoveStale(FileSystem& fs, const std::string& target) {
     }
 }
 
-} // namespace loan
+} // namespace safefile

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
-namespace loan {
+namespace safefile {
 
 namespace {
 
@@ -39,6 +41,13 @@ template <typename Call> ssize_t ReadSized(Call&& call, std::string& out) {
 
 } // namespace
 
+bool FileMetadata::Carried(const std::string& name) {
+    const auto starts = [&](std::string_view prefix) { return name.rfind(prefix, 0) == 0; };
+    if (starts("user.") || name == "system.posix_acl_access") return true;
+    // Only a privileged process may read or set them at all.
+    return starts("trusted.") && ::geteuid() == 0;
+}
+
 FileMetadata::Outcome FileMetadata::Read(FileSystem& fs, const std::string& path,
                                          const struct stat& info, FileMetadata& metadata) {
     metadata.owner_ = info.st_uid;
@@ -57,7 +66,7 @@ FileMetadata::Outcome FileMetadata::Read(FileSystem& fs, const std::string& path
     for (std::size_t at = 0; at < names.size();) {
         const std::string name(names.c_str() + at);
         at += name.size() + 1;
-        if (name.empty()) continue;
+        if (!Carried(name)) continue;
         std::string value;
         const ssize_t got = ReadSized(
             [&](char* buffer, std::size_t size) {
@@ -92,7 +101,7 @@ FileMetadata::Outcome FileMetadata::ApplyOwnerAndAttributes(FileSystem& fs, int 
         const bool kept =
             std::any_of(attributes_.begin(), attributes_.end(),
                         [&](const auto& attribute) { return attribute.first == name; });
-        if (name.empty() || kept) continue;
+        if (!Carried(name) || kept) continue;
         if (fs.FremoveXattr(fd, name.c_str()) != 0 && errno != ENODATA)
             return NotAllowed(errno) ? Outcome::CannotKeep : Outcome::Failed;
     }
@@ -107,4 +116,4 @@ bool FileMetadata::ApplyMode(FileSystem& fs, int fd) const {
     return fs.Fchmod(fd, mode_) == 0;
 }
 
-} // namespace loan
+} // namespace safefile

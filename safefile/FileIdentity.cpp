@@ -1,6 +1,6 @@
 #include "FileIdentity.h"
 
-namespace loan {
+namespace safefile {
 
 FileIdentity FileIdentity::From(const struct stat& info) {
     FileIdentity identity;
@@ -18,4 +18,4 @@ std::optional<FileIdentity> FileIdentity::Of(const std::string& path, FileSystem
     return From(info);
 }
 
-} // namespace loan
+} // namespace safefile

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FileSystem.h"
-#include "WriteResult.h"
+#include "WriteOutcome.h"
 
 #include <functional>
 #include <optional>
@@ -10,9 +10,9 @@
 
 #include <sys/stat.h>
 
-namespace loan {
+namespace safefile {
 
-// The normal save: the new content goes into a temporary file beside the target, which takes
+// The normal write: the new content goes into a temporary file beside the target, which takes
 // the target's owner, group, permissions and extended attributes, is synced, and then renamed
 // over the target; the folder is synced last. Either the old file or the whole new one.
 class ReplaceByRename {
@@ -21,15 +21,16 @@ class ReplaceByRename {
         // The file's owner, attributes or folder cannot be kept by a replace; nothing changed,
         // and a rewrite in place is the way left.
         bool cannotKeep = false;
-        WriteResult result;
+        WriteOutcome result;
     };
 
     // Writes the whole new content to fd; false, with errno set, when a write failed.
     using Content = std::function<bool(int fd)>;
 
-    // old: the target's stat, or nothing for a new file.
+    // old: the target's stat, or nothing for a new file. mode: the permissions of a new file
+    // (less the umask).
     static Outcome Run(FileSystem& fs, const std::string& target,
-                       const std::optional<struct stat>& old, const Content& write);
+                       const std::optional<struct stat>& old, mode_t mode, const Content& write);
 };
 
-} // namespace loan
+} // namespace safefile

@@ -2,12 +2,12 @@
 
 #include "BackupStore.h"
 #include "FileSystem.h"
-#include "WriteResult.h"
+#include "WriteOutcome.h"
 
 #include <string>
 #include <string_view>
 
-namespace loan {
+namespace safefile {
 
 // Rewrites a file where it stands, for the files a replace cannot keep whole: their folder
 // refuses new files, their owner or group cannot be given to a new file, or they have other
@@ -16,8 +16,8 @@ namespace loan {
 // bytes back. A crash part way leaves the copy in the store.
 class RewriteInPlace {
   public:
-    static WriteResult Run(FileSystem& fs, const BackupStore& backups, const std::string& target,
-                           std::string_view bytes);
+    static WriteOutcome Run(FileSystem& fs, const BackupStore& backups, const std::string& target,
+                            std::string_view bytes);
 };
 
-} // namespace loan
+} // namespace safefile

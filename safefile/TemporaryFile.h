@@ -1,18 +1,19 @@
 #pragma once
 
+#include "Descriptor.h"
 #include "FileSystem.h"
 
 #include <string>
 
-namespace loan {
+namespace safefile {
 
 // The new content of a file, written beside it before it replaces the file. Where the file
 // system allows it the file has no name until just before the replace (O_TMPFILE), so a crash
-// leaves nothing behind; otherwise it is named "<name>.tmp-<process>-<n>", and the stale ones
-// of processes that no longer run are removed by the next save.
+// leaves nothing behind; otherwise it is named "<name>.tmp-<n>-<process stamp>", and the stale
+// ones of this host's ended processes are removed by the next save.
 class TemporaryFile {
   public:
-    explicit TemporaryFile(FileSystem& fs) : fs_(fs) {}
+    explicit TemporaryFile(FileSystem& fs) : fs_(fs), fd_(fs, -1) {}
     ~TemporaryFile() { Discard(); }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -20,7 +21,7 @@ class TemporaryFile {
     // Creates the file for writing in the folder of target with mode (less the umask). 0, or
     // the errno.
     int Create(const std::string& target, mode_t mode);
-    int Fd() const { return fd_; }
+    int Fd() const { return fd_.Get(); }
     bool Named() const { return !path_.empty(); }
 
     // Names the file if it has no name yet and closes it, reporting a failed close: some file
@@ -32,7 +33,7 @@ class TemporaryFile {
     // Closes and removes the file; errno is kept.
     void Discard();
 
-    // Removes named temporaries of target left by processes that no longer run.
+    // Removes named temporaries of target left by this host's processes that have ended.
     static void RemoveStale(FileSystem& fs, const std::string& target);
 
   private:
@@ -42,7 +43,7 @@ class TemporaryFile {
     FileSystem& fs_;
     std::string target_;
     std::string path_; // empty while the file has no name
-    int fd_ = -1;
+    Descriptor fd_;
 };
 
-} // namespace loan
+} // namespace safefile

@@ -8,7 +8,7 @@
 
 #include <sys/stat.h>
 
-namespace loan {
+namespace safefile {
 
 // Which file a path held, and how big and how recent it was: enough to notice that another
 // program has replaced or rewritten it since.
@@ -27,4 +27,4 @@ struct FileIdentity {
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-} // namespace loan
+} // namespace safefile

@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace loan_test {
+namespace safefile_test {
 
 // The user the work runs as when the tests run as root: "nobody" on Debian.
 inline constexpr uid_t kUnprivilegedId = 65534;
@@ -77,4 +77,4 @@ inline std::string RunUnprivileged(const std::function<std::string()>& work) {
     return text;
 }
 
-} // namespace loan_test
+} // namespace safefile_test

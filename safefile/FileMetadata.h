@@ -8,10 +8,14 @@
 
 #include <sys/types.h>
 
-namespace loan {
+namespace safefile {
 
 // What a replacement must carry over from the file it replaces: owner, group, permissions and
-// every extended attribute, POSIX ACLs included.
+// the extended attributes a user's own programs set: user.*, the POSIX access ACL, and trusted.*
+// where this process is privileged. The others (security.* such as an SELinux label,
+// system.nfs4_acl) are the system's to give; setting them needs privileges a user does not have,
+// and trying would send every save down the slow rewrite in place. A new file gets them from the
+// system as any new file there would.
 class FileMetadata {
   public:
     enum class Outcome {
@@ -33,6 +37,9 @@ class FileMetadata {
     // The permission bits; any failure fails the save.
     bool ApplyMode(FileSystem& fs, int fd) const;
 
+    // Whether the attribute called name is one a replace carries over.
+    static bool Carried(const std::string& name);
+
   private:
     uid_t owner_ = 0;
     gid_t group_ = 0;
@@ -40,4 +47,4 @@ class FileMetadata {
     std::vector<std::pair<std::string, std::string>> attributes_;
 };
 
-} // namespace loan
+} // namespace safefile

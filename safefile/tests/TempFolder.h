@@ -32,10 +32,20 @@ class TempFolder : public ::testing::Test {
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
     std::vector<std::string> Entries() const { return EntriesOf(folder_); }
-    // The backup copies kept in the cache.
+    // The backup copies kept in the cache, whichever program's folder they are in.
     std::vector<std::string> Backups() const {
-        const auto store = cache_ / "dravenholt-loan";
-        return std::filesystem::exists(store) ? EntriesOf(store) : std::vector<std::string>{};
+        std::vector<std::string> names;
+        for (const auto& store : std::filesystem::directory_iterator(cache_))
+            if (store.is_directory())
+                for (const std::string& name : EntriesOf(store.path())) names.push_back(name);
+        return names;
+    }
+    // The descriptors this process holds open.
+    static int OpenDescriptors() {
+        int n = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+            ++n;
+        return n;
     }
     static std::vector<std::string> EntriesOf(const std::filesystem::path& folder) {
         std::vector<std::string> names;

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "LoanFileReader.h"
+#include "LoanTable.h"
+
+#include "safefile/FileIdentity.h"
+#include "safefile/FileSystem.h"
+#include "safefile/WriteOutcome.h"
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace loan {
+
+// A question the window puts to the user as it is; only Yes goes on.
+struct Question {
+    std::string text;
+    std::string caption;
+};
+
+// Something the user must be told.
+struct Notice {
+    enum class Kind { Information, Error };
+    Kind kind = Kind::Information;
+    std::string text;
+};
+
+// The file the loan table belongs to, and all that belongs with it: its name as the system holds
+// it, the file as it was at open or at the last save (to notice another program's write), how
+// many loans it held then, whether a query by example has hidden some of them since, the bytes
+// after its last whole loan that a save will drop, and the backup copies already pointed out.
+// It decides which questions a command must ask first and what the outcome of a read or a write
+// means for the user; the window asks them and shows what it is told. Texts name files by their
+// bytes, which the window decodes as it decodes any file name.
+class OpenFile {
+  public:
+    explicit OpenFile(LoanTable& table, safefile::FileSystem& fs = safefile::FileSystem::Real())
+        : table_(table), fs_(fs) {}
+
+    // Empty while the table is untitled.
+    const std::string& Name() const { return name_; }
+    bool IsUntitled() const { return name_.empty(); }
+    // The table holds changes its file does not.
+    bool Modified() const { return table_.FileChanged; }
+
+    // The table is no longer the file's: New, or a query that keeps only one loan.
+    void MakeUntitled();
+    // A query by example has hidden loans of the file; a save over it must not drop them unasked.
+    void QueryHidLoans();
+
+    // What leaving the table's contents behind must ask first, if anything.
+    enum class Leaving { Exiting, Query };
+    std::optional<Question> BeforeLeaving(Leaving why) const;
+    // Before the user's new name for the table replaces a file that is there.
+    static Question BeforeReplacing();
+    // Before a save to target; each question in turn, all of them answered Yes to go on. Only a
+    // save over the table's own file asks: when a query by example hid loans the save would
+    // drop, when the file ends with bytes the save would drop, and when another program has
+    // changed the file since it was opened or saved here.
+    std::vector<Question> BeforeSaveOver(const std::string& target) const;
+
+    // After the table was read from path (the reader left the table as it was on failure): the
+    // file becomes the table's on success. What to tell the user, in order.
+    std::vector<Notice> AfterRead(const std::string& path, const ReadResult& read);
+    // After the table was written to target: the file becomes the table's, and the table
+    // unmodified, only on success. What to tell the user, in order; nothing after a plain
+    // success.
+    std::vector<Notice> AfterWrite(const std::string& target, const safefile::WriteOutcome& result,
+                                   bool existed);
+
+  private:
+    // The file as this window last read or wrote it.
+    void Remember(const std::optional<safefile::FileIdentity>& identity);
+    // Copies of path kept from writes that did not finish, each pointed out once a run.
+    void PointOutBackups(const std::string& path, std::vector<Notice>& notices);
+
+    LoanTable& table_;
+    safefile::FileSystem& fs_;
+    std::string name_;
+    std::optional<safefile::FileIdentity> identity_;
+    int fileLoans_ = 0;
+    bool queryHid_ = false;
+    std::size_t tailBytes_ = 0;
+    std::set<std::string> backupsPointedOut_;
+};
+
+} // namespace loan
