@@ -4,6 +4,10 @@
 
 namespace loan {
 
+GridSnapshot::~GridSnapshot() {
+    if (pool_) pool_->GiveBack(std::move(rows_));
+}
+
 const PackedRow& GridSnapshot::RowAt(int row) const {
     if (row < 0 || row >= Rows()) throw std::out_of_range("row outside the snapshot");
     return *rows_[static_cast<std::size_t>(row)];

@@ -2,6 +2,7 @@
 
 #include "PackedRow.h"
 #include "RetiredRows.h"
+#include "RowPointerPool.h"
 
 #include <memory>
 #include <string_view>
@@ -16,8 +17,15 @@ namespace loan {
 class GridSnapshot {
   public:
     GridSnapshot() = default;
-    GridSnapshot(int cols, std::vector<const PackedRow*> rows, std::shared_ptr<RetiredRows> keep)
-        : cols_(cols), rows_(std::move(rows)), keep_(std::move(keep)) {}
+    GridSnapshot(int cols, RowPointerPool::Rows rows, std::shared_ptr<RetiredRows> keep,
+                 std::shared_ptr<RowPointerPool> pool)
+        : cols_(cols), rows_(std::move(rows)), keep_(std::move(keep)), pool_(std::move(pool)) {}
+    // Its array of row pointers goes back to the grid's pool for the next snapshot.
+    ~GridSnapshot();
+    GridSnapshot(const GridSnapshot&) = default;
+    GridSnapshot& operator=(const GridSnapshot&) = default;
+    GridSnapshot(GridSnapshot&&) = default;
+    GridSnapshot& operator=(GridSnapshot&&) = default;
 
     int Rows() const { return static_cast<int>(rows_.size()); }
     int Cols() const { return cols_; }
@@ -30,8 +38,9 @@ class GridSnapshot {
     const PackedRow& RowAt(int row) const;
 
     int cols_ = 0;
-    std::vector<const PackedRow*> rows_;
+    RowPointerPool::Rows rows_;
     std::shared_ptr<RetiredRows> keep_;
+    std::shared_ptr<RowPointerPool> pool_;
 };
 
 } // namespace loan

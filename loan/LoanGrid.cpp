@@ -53,9 +53,10 @@ LoanGrid& LoanGrid::operator=(const LoanGrid& other) {
 
 LoanGrid::LoanGrid(LoanGrid&& other) noexcept
     : cols_(other.cols_), rows_(std::move(other.rows_)), epoch_(other.epoch_),
-      retired_(std::move(other.retired_)), widths_(std::move(other.widths_)), row_(other.row_),
-      col_(other.col_), listener_(other.listener_), resetDepth_(other.resetDepth_),
-      quietDepth_(other.quietDepth_), movedCurrent_(other.movedCurrent_) {
+      retired_(std::move(other.retired_)), pool_(std::move(other.pool_)),
+      widths_(std::move(other.widths_)), row_(other.row_), col_(other.col_),
+      listener_(other.listener_), resetDepth_(other.resetDepth_), quietDepth_(other.quietDepth_),
+      movedCurrent_(other.movedCurrent_) {
     other.rows_.clear();
 }
 
@@ -68,6 +69,7 @@ LoanGrid& LoanGrid::operator=(LoanGrid&& other) noexcept {
     // The rows keep their age, which only other's count of snapshots can read.
     epoch_ = other.epoch_;
     retired_ = std::move(other.retired_);
+    pool_ = std::move(other.pool_);
     widths_ = std::move(other.widths_);
     row_ = other.row_;
     col_ = other.col_;
@@ -84,10 +86,24 @@ GridSnapshot LoanGrid::Snapshot() {
         keep = std::make_shared<RetiredRows>();
         retired_ = keep;
     }
-    std::vector<const PackedRow*> rows(rows_.begin(), rows_.end());
+    RowPointerPool::Rows rows = Pool().Take();
+    if (rows.capacity() < rows_.size()) rows.reserve(RowPointerPool::RoomFor(rows_.size()));
+    rows.assign(rows_.begin(), rows_.end());
     // Every row there is now is the snapshot's too; rows made from here on are not.
     ++epoch_;
-    return GridSnapshot(cols_, std::move(rows), std::move(keep));
+    return GridSnapshot(cols_, std::move(rows), std::move(keep), pool_);
+}
+
+std::function<void()> LoanGrid::SnapshotRoom() {
+    Pool();
+    const std::shared_ptr<RowPointerPool> pool = pool_;
+    const std::size_t room = RowPointerPool::RoomFor(rows_.size());
+    return [pool, room] { pool->Prepare(room); };
+}
+
+RowPointerPool& LoanGrid::Pool() {
+    if (!pool_) pool_ = std::make_shared<RowPointerPool>();
+    return *pool_;
 }
 
 bool LoanGrid::Shared(const PackedRow* row) {

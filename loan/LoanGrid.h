@@ -3,8 +3,10 @@
 #include "GridSnapshot.h"
 #include "PackedRow.h"
 #include "RetiredRows.h"
+#include "RowPointerPool.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -80,6 +82,9 @@ class LoanGrid {
     // (the recovery copy is written from one). Costs a copy of the row pointers; while any
     // snapshot lives, a change to a row it holds replaces that row rather than writing into it.
     GridSnapshot Snapshot();
+    // A job for another thread: room made there for a snapshot of the grid as big as it is now,
+    // so that the snapshot, when it is taken, does not stop this thread for fresh memory.
+    std::function<void()> SnapshotRoom();
 
     // Groups many changes into one for the listener. A Reset batch is heard as one reset around
     // all of it (for rebuilding the table); a Quiet batch passes data changes on as they come but
@@ -114,6 +119,9 @@ class LoanGrid {
     std::uint64_t epoch_ = 0;
     // Where rows the snapshots may still read go; empty once no snapshot lives.
     std::weak_ptr<RetiredRows> retired_;
+    // The snapshots' arrays of row pointers, made at the first snapshot.
+    std::shared_ptr<RowPointerPool> pool_;
+    RowPointerPool& Pool();
     std::vector<int> widths_;
     int row_ = 0;
     int col_ = 0;

@@ -190,6 +190,8 @@ void OpenFile::UpdateRecoveryCopy() {
     if (!recovery_ || recoveryFrozen_) return;
     if (!Modified()) {
         ForgetRecoveryCopy();
+        // A table just opened: the memory its first snapshot needs is made ready meanwhile.
+        recovery_->Prepare(table_.Grid.SnapshotRoom());
         return;
     }
     // The window waits only for the snapshot: a copy of the row pointers.

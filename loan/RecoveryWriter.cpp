@@ -29,6 +29,15 @@ void RecoveryWriter::Remove() {
     Ask({true, {}, {}});
 }
 
+void RecoveryWriter::Prepare(std::function<void()> job) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        prepare_ = std::move(job);
+    }
+    if (!thread_.joinable()) thread_ = std::thread(&RecoveryWriter::Run, this);
+    wake_.notify_one();
+}
+
 void RecoveryWriter::Ask(Request request) {
     std::optional<Request> replaced;
     {
@@ -42,7 +51,7 @@ void RecoveryWriter::Ask(Request request) {
 
 void RecoveryWriter::Wait() {
     std::unique_lock<std::mutex> lock(mutex_);
-    idle_.wait(lock, [this] { return !pending_ && !busy_; });
+    idle_.wait(lock, [this] { return !pending_ && !prepare_ && !busy_; });
 }
 
 std::string RecoveryWriter::LastError() const {
@@ -53,8 +62,22 @@ std::string RecoveryWriter::LastError() const {
 void RecoveryWriter::Run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return pending_ || stopping_; });
-        if (!pending_) return; // stopping, with nothing left to do
+        wake_.wait(lock, [this] { return pending_ || prepare_ || stopping_; });
+        if (!pending_ && stopping_) return; // with nothing left to write
+        if (!pending_) {
+            const std::function<void()> job = std::exchange(prepare_, nullptr);
+            busy_ = true;
+            lock.unlock();
+            try {
+                job();
+            } catch (const std::exception&) {
+                // Room not made: the snapshot makes its own.
+            }
+            lock.lock();
+            busy_ = false;
+            if (!pending_ && !prepare_) idle_.notify_all();
+            continue;
+        }
         std::optional<Request> request = std::exchange(pending_, std::nullopt);
         busy_ = true;
         lock.unlock();
@@ -64,7 +87,7 @@ void RecoveryWriter::Run() {
         lock.lock();
         lastError_ = std::move(error);
         busy_ = false;
-        if (!pending_) idle_.notify_all();
+        if (!pending_ && !prepare_) idle_.notify_all();
     }
 }
 

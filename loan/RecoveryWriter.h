@@ -7,6 +7,7 @@
 #include "safefile/BackupStore.h"
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -33,7 +34,10 @@ class RecoveryWriter {
     void Write(RecoveryHeader header, GridSnapshot loans);
     // No copy.
     void Remove();
-    // Until everything asked so far is done.
+    // Work to do when there is nothing to write: making room for the next snapshot. Only the
+    // latest counts.
+    void Prepare(std::function<void()> job);
+    // Until everything asked so far is done, room made for snapshots too.
     void Wait();
     // Why the last request failed; empty when it succeeded.
     std::string LastError() const;
@@ -55,6 +59,7 @@ class RecoveryWriter {
     std::condition_variable wake_;
     std::condition_variable idle_;
     std::optional<Request> pending_;
+    std::function<void()> prepare_;
     bool busy_ = false;
     bool stopping_ = false;
     std::string lastError_;
