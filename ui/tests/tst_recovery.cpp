@@ -229,6 +229,7 @@ class RecoveryTest : public QObject {
         QTest::newRow("No to the question at File > Exit") << "exit" << false;
         QTest::newRow("No to the question at the close box") << "close" << false;
         QTest::newRow("Open of another file after its question") << "open" << false;
+        QTest::newRow("File > New after its question") << "new" << false;
         QTest::newRow("Open whose dialog is cancelled") << "cancelled open" << true;
         QTest::newRow("Yes at File > Exit, the save failing") << "failed exit" << true;
     }
@@ -241,11 +242,12 @@ class RecoveryTest : public QObject {
         OpenLoans(Path("a.loa"));
         DeleteSecondLoan();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(OwnCopy()), 3000);
-        const auto exitByMenu = [this] {
+        // File > Exit and File > New have no shortcut: the menu by its access keys.
+        const auto fileMenu = [this](Qt::Key key) {
             QTest::keyClick(w.get(), Qt::Key_F, Qt::AltModifier);
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QVERIFY(menu);
-            QTest::keyClick(menu, Qt::Key_X);
+            QTest::keyClick(menu, key);
         };
         const auto no = [this] {
             ui->ExpectMessage(kSaveFirst, "Save File?", Buttons::YesNo, Icon::Question, Answer::No);
@@ -254,7 +256,7 @@ class RecoveryTest : public QObject {
             Ctrl(Qt::Key_S);
         } else if (command == "exit") {
             no();
-            exitByMenu();
+            fileMenu(Qt::Key_X);
             QVERIFY(!w->isVisible());
         } else if (command == "close") {
             no();
@@ -263,6 +265,12 @@ class RecoveryTest : public QObject {
         } else if (command == "open") {
             OpenLoans(Path("b.loa"), true);
             QCOMPARE(w->windowTitle(), Titled(Path("b.loa")));
+        } else if (command == "new") {
+            no();
+            fileMenu(Qt::Key_N);
+            QCOMPARE(w->windowTitle(), kUntitled);
+            // Gone once the window has taken in that the table changed.
+            QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(OwnCopy()), 3000);
         } else if (command == "cancelled open") {
             no();
             ui->ExpectFile(FileMode::Open, std::nullopt);
@@ -281,7 +289,7 @@ class RecoveryTest : public QObject {
                                               "it was before.")
                                    .arg(Path("a.loa")),
                                QString(), Buttons::OK, Icon::Critical);
-            exitByMenu();
+            fileMenu(Qt::Key_X);
             QVERIFY(w->isVisible());
         }
         QVERIFY2(ui->Done(), qPrintable(ui->Errors()));
