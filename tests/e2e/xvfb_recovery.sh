@@ -72,8 +72,10 @@ trial() { # signal, seconds between the change and the signal
     window "^$title\$"                              # the start-up message
     keys Return
     gone "^$title\$"
-    window "^$title\$"                              # the offer; Recover is its default
-    keys Return
+    # The offer: Escape does not answer it (only a press of Discard discards); Recover is its
+    # default button.
+    window "^$title\$"
+    keys Escape Return
     # Started without a file, the caption names it: the recovered loans are the file's.
     window "^$title - $file\$"
     cmp -s "$file" "$work/before" || fail "SIG$signal: recovering wrote the file"
