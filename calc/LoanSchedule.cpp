@@ -143,7 +143,9 @@ LoanSchedule::Result LoanSchedule::Make(const LoanTerms& terms, const LoanPlan& 
     RepaymentSchedule variable(variableTerms, variablePayment.cents);
     RepaymentSchedule fixed(fixedTerms, fixedPayment.cents);
     const bool planned = !plan.ChangesNoAmount();
-    const PlannedRepayment planRun(inPeriods, terms, variableTerms.periodsPerYear);
+    // Reads its rates through their texts: only for a plan that may change an amount.
+    std::optional<PlannedRepayment> planRun;
+    if (planned) planRun.emplace(inPeriods, terms, variableTerms.periodsPerYear);
     std::vector<ScheduleEvent> events;
     if (planned) {
         // Both parts end in the same period; an event after it has nothing to act on.
@@ -160,7 +162,7 @@ LoanSchedule::Result LoanSchedule::Make(const LoanTerms& terms, const LoanPlan& 
             late = lateLump->period;
         if (late > 0) return {std::nullopt, ScheduleProblem::EventAfterEnd, late};
         const PlannedRepayment::Outcome outcome =
-            planRun.Run(variable, fixed, terms.extra, true, &events);
+            planRun->Run(variable, fixed, terms.extra, true, &events);
         if (outcome.problem != ScheduleProblem::None)
             return {std::nullopt, outcome.problem, outcome.period};
     } else {
@@ -190,7 +192,7 @@ LoanSchedule::Result LoanSchedule::Make(const LoanTerms& terms, const LoanPlan& 
         if (planned) {
             // Without the money the plan pays in, a payment that stays may fall behind the
             // interest: then there is nothing to measure against.
-            made = planRun.Run(plainVariable, plainFixed, 0, false, nullptr).problem ==
+            made = planRun->Run(plainVariable, plainFixed, 0, false, nullptr).problem ==
                    ScheduleProblem::None;
         } else {
             PayTogether(plainVariable, plainFixed, 0);

@@ -37,7 +37,15 @@ int LastPeriodOf(double end) {
 
 PlannedRepayment::PlannedRepayment(const PlanInPeriods& plan, const LoanTerms& terms,
                                    double periodsPerYear)
-    : plan_(plan), terms_(terms), periodsPerYear_(periodsPerYear) {}
+    : plan_(plan), terms_(terms), periodsPerYear_(periodsPerYear),
+      variablePeriodRate_(RepaymentSchedule::PeriodRate(terms.variableRatePercent, periodsPerYear)),
+      revertPeriodRate_(
+          RepaymentSchedule::PeriodRate(plan.revertRatePercent.value_or(0), periodsPerYear)) {
+    // Each rate read through its text once, not once a run and part.
+    changeRates_.reserve(plan.rateChanges.size());
+    for (const PeriodRate& change : plan.rateChanges)
+        changeRates_.push_back(RepaymentSchedule::PeriodRate(change.ratePercent, periodsPerYear));
+}
 
 Outcome PlannedRepayment::Run(RepaymentSchedule& variable, RepaymentSchedule& fixed, Cents extra,
                               bool withLumpSums, std::vector<ScheduleEvent>* events) const {
@@ -70,9 +78,9 @@ Outcome PlannedRepayment::Run(RepaymentSchedule& variable, RepaymentSchedule& fi
     };
 
     // A part's rate from period k on.
-    const auto changeRate = [&](PartState& p, double ratePercent, int k, bool noted) -> Outcome {
+    const auto changeRate = [&](PartState& p, double ratePercent, double rate, int k,
+                                bool noted) -> Outcome {
         RepaymentSchedule& s = p.schedule;
-        const double rate = RepaymentSchedule::PeriodRate(ratePercent, periodsPerYear_);
         if (s.Cleared() || rate == s.RatePerPeriod()) return {};
         s.SetRatePerPeriod(rate);
         if (noted) note(k, p.id, ScheduleEventKind::RateChange, ratePercent, 0);
@@ -97,30 +105,60 @@ Outcome PlannedRepayment::Run(RepaymentSchedule& variable, RepaymentSchedule& fi
     };
 
     double variableRate = terms_.variableRatePercent;
+    double variablePeriodRate = variablePeriodRate_;
     bool fixedFollowsVariable = false;
     auto nextRate = plan_.rateChanges.begin();
-    auto nextLump = plan_.lumpSums.begin();
+    auto nextLump = withLumpSums ? plan_.lumpSums.begin() : plan_.lumpSums.end();
+    const int revertPeriod = plan_.fixedPeriods ? *plan_.fixedPeriods + 1 : 0;
     for (int k = 1; !(variable.Cleared() && fixed.Cleared()); ++k) {
         if (k > LoanSchedule::kMaxPeriods) return {ScheduleProblem::TooLarge, k};
+
+        // Most periods have no event: then the parts pay as without a plan, a PayPeriod each,
+        // which keeps a long schedule with a few dozen events as fast as one without. With
+        // carryOver that holds too, unless a part may be paid off by its own payment with some
+        // of it left over for the other part: only one whose balance is no more than its
+        // payment can.
+        const bool eventful = (nextRate != plan_.rateChanges.end() && nextRate->period == k) ||
+                              k == revertPeriod ||
+                              (nextLump != plan_.lumpSums.end() && nextLump->period == k);
+        if (!eventful) {
+            const bool handsOn =
+                plan_.carryOver && !variable.Cleared() && !fixed.Cleared() &&
+                (variable.Balance() <= variable.Payment() || fixed.Balance() <= fixed.Payment());
+            if (!handsOn) {
+                const bool carry = plan_.carryOver;
+                const Cents left =
+                    variable.PayPeriod(extra + (carry && fixed.Cleared() ? f.carried : 0));
+                fixed.PayPeriod(left + (carry && variable.Cleared() ? v.carried : 0));
+                if (variable.Overflowed() || fixed.Overflowed())
+                    return {ScheduleProblem::Runaway, k};
+                for (PartState& p : parts)
+                    if (p.carried == 0 && p.schedule.Cleared()) p.carried = p.schedule.Payment();
+                continue;
+            }
+        }
 
         Outcome outcome;
         bool variableChanged = false;
         if (nextRate != plan_.rateChanges.end() && nextRate->period == k) {
             variableRate = nextRate->ratePercent;
+            variablePeriodRate =
+                changeRates_[static_cast<std::size_t>(nextRate - plan_.rateChanges.begin())];
             variableChanged = true;
             ++nextRate;
-            outcome = changeRate(v, variableRate, k, true);
+            outcome = changeRate(v, variableRate, variablePeriodRate, k, true);
         }
-        if (outcome.problem == ScheduleProblem::None && plan_.fixedPeriods &&
-            k == *plan_.fixedPeriods + 1) {
+        if (outcome.problem == ScheduleProblem::None && k == revertPeriod) {
             fixedFollowsVariable = !plan_.revertRatePercent;
             const double rate = plan_.revertRatePercent.value_or(variableRate);
             if (!fixed.Cleared())
                 note(k, PlanPart::Fixed, ScheduleEventKind::FixedPeriodEnd, rate, 0);
-            outcome = changeRate(f, rate, k, false);
+            outcome = changeRate(f, rate,
+                                 plan_.revertRatePercent ? revertPeriodRate_ : variablePeriodRate,
+                                 k, false);
         } else if (outcome.problem == ScheduleProblem::None && fixedFollowsVariable &&
                    variableChanged) {
-            outcome = changeRate(f, variableRate, k, true);
+            outcome = changeRate(f, variableRate, variablePeriodRate, k, true);
         }
         if (outcome.problem != ScheduleProblem::None) return outcome;
 
@@ -135,7 +173,6 @@ Outcome PlannedRepayment::Run(RepaymentSchedule& variable, RepaymentSchedule& fi
 
         Cents lumpInto[2] = {0, 0};
         for (; nextLump != plan_.lumpSums.end() && nextLump->period == k; ++nextLump) {
-            if (!withLumpSums) continue;
             Cents& into = lumpInto[nextLump->part == PlanPart::Variable ? 0 : 1];
             into = std::min(kMaxMoney, into + nextLump->amount);
             note(k, nextLump->part, ScheduleEventKind::LumpSum, 0, nextLump->amount);
@@ -175,7 +212,7 @@ Outcome PlannedRepayment::Run(RepaymentSchedule& variable, RepaymentSchedule& fi
             if (!p.bill) continue;
             p.schedule.Pay(*p.bill, p.take);
             if (p.schedule.Cleared()) {
-                p.carried = p.schedule.Payment();
+                if (p.carried == 0) p.carried = p.schedule.Payment();
             } else if (paymentFollowsLump && p.lumpTaken > 0) {
                 if (const Outcome o = followBalance(p, p.end - k, k + 1);
                     o.problem != ScheduleProblem::None)

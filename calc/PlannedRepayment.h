@@ -29,6 +29,10 @@ class PlannedRepayment {
     const PlanInPeriods& plan_;
     const LoanTerms& terms_;
     double periodsPerYear_;
+    // Per period: the variable rate the loan starts with, the revert rate, each rate change's.
+    double variablePeriodRate_;
+    double revertPeriodRate_;
+    std::vector<double> changeRates_;
 };
 
 } // namespace calc
