@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace calc {
@@ -78,6 +79,28 @@ std::string PlanProblemText(const PlanCheck& check) {
                std::to_string(check.period);
     }
     return {};
+}
+
+std::optional<PlanWhen> LoanPlan::ParseWhen(std::string_view text) {
+    const auto digits = [](std::string_view part) {
+        return !part.empty() &&
+               std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const auto number = [](std::string_view part) {
+        long long value = 0;
+        for (const char c : part)
+            value = std::min<long long>(value * 10 + (c - '0'), std::numeric_limits<int>::max());
+        return static_cast<int>(value);
+    };
+    if (digits(text)) return PlanWhen{number(text)};
+    // The calendar's own reading would refuse 31 April outright; here it is left to Resolve.
+    if (text.size() == 10 && text[4] == '-' && text[7] == '-' && digits(text.substr(0, 4)) &&
+        digits(text.substr(5, 2)) && digits(text.substr(8, 2)))
+        return PlanWhen{std::chrono::year_month_day{
+            std::chrono::year(number(text.substr(0, 4))),
+            std::chrono::month(static_cast<unsigned>(number(text.substr(5, 2)))),
+            std::chrono::day(static_cast<unsigned>(number(text.substr(8, 2))))}};
+    return std::nullopt;
 }
 
 bool LoanPlan::ChangesNoAmount() const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -124,6 +125,12 @@ struct LoanPlan {
     AfterRateChange afterRateChange = AfterRateChange::PaymentFollows;
     AfterLumpSum afterLumpSum = AfterLumpSum::PaymentStays;
     bool carryOver = false;
+
+    // A WHEN as a command line or a field gives it: a period number ("12") or a date
+    // ("2026-03-31"), which may be one that does not exist (Resolve refuses it, naming its
+    // entry, as it refuses period 0). A period beyond what an int holds reads as the largest.
+    // Empty for any other text.
+    static std::optional<PlanWhen> ParseWhen(std::string_view text);
 
     // Nothing in it can change an amount of a schedule: a start date at most.
     bool ChangesNoAmount() const;

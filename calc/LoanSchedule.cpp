@@ -72,6 +72,27 @@ std::string_view ScheduleProblemText(ScheduleProblem problem) {
     return {};
 }
 
+std::string ScheduleEventText(const ScheduleEvent& event) {
+    const std::string part = event.part == PlanPart::Variable ? "variable" : "fixed";
+    const std::string rate = NumberText(event.ratePercent) + "%";
+    switch (event.kind) {
+    case ScheduleEventKind::RateChange:
+        // Only a fixed part past its fixed period follows the variable rate.
+        return event.part == PlanPart::Variable
+                   ? "The variable rate changes to " + rate
+                   : "The fixed part follows the variable rate to " + rate;
+    case ScheduleEventKind::FixedPeriodEnd:
+        return "The fixed period ends: the fixed part pays " + rate;
+    case ScheduleEventKind::LumpSum:
+        return "Lump sum of " + CurrencyTextOf(static_cast<double>(event.amount) / 100) +
+               " into the " + part + " part";
+    case ScheduleEventKind::PaymentChange:
+        return "The " + part + " part's installment becomes " +
+               CurrencyTextOf(static_cast<double>(event.amount) / 100);
+    }
+    return {};
+}
+
 std::string ScheduleProblemSentence(const ScheduleResult& result) {
     const std::string period = std::to_string(result.period);
     switch (result.problem) {

@@ -64,6 +64,12 @@ struct ScheduleEvent {
                             // PaymentChange: the part's payment from this period on
 };
 
+// What happened, for a tooltip or a note beside the row, without a closing full stop:
+// "The variable rate changes to 7.25%", "The fixed period ends: the fixed part pays 6.5%",
+// "Lump sum of $2,000.00 into the fixed part", "The variable part's installment becomes $1,234.56".
+// Amounts and rates as the program's texts write them.
+std::string ScheduleEventText(const ScheduleEvent& event);
+
 struct ScheduleResult;
 
 // The repayment schedule of a whole loan: its variable and its fixed part, each an annuity of
@@ -79,8 +85,8 @@ struct ScheduleResult;
 // An extra payment is paid every period on top of the instalment, into the variable part first:
 // it repays the variable part's balance; once that is cleared, what the period's extra has left
 // goes to the fixed part, and from then on all of it. A part's regular payment ends with the
-// part; it is not carried over to the other unless the plan says so. The schedule is then measured against the same
-// loan without the extra: the periods and the interest saved.
+// part; it is not carried over to the other unless the plan says so. The schedule is then measured
+// against the same loan without the extra: the periods and the interest saved.
 //
 // A plan (LoanPlan) changes this period by period; a plan that changes no amount goes the same
 // way as no plan, and one whose events change nothing (a rate change to the rate in force, a

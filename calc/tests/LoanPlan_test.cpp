@@ -4,7 +4,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <functional>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,15 @@ Date D(int y, unsigned m, unsigned d) {
     return Date{std::chrono::year(y), std::chrono::month(m), std::chrono::day(d)};
 }
 
-LoanPlan Plan(const std::function<void(LoanPlan&)>& fill) {
+LoanPlan Plan(std::optional<Date> start, std::vector<calc::RateChange> rates,
+              std::vector<calc::LumpSum> lumps = {}, std::optional<double> fixedYears = {},
+              std::optional<double> revert = {}) {
     LoanPlan plan;
-    fill(plan);
+    plan.start = start;
+    plan.rateChanges = std::move(rates);
+    plan.lumpSums = std::move(lumps);
+    plan.fixedYears = fixedYears;
+    plan.revertRatePercent = revert;
     return plan;
 }
 
@@ -37,57 +44,34 @@ TEST(LoanPlan, RefusesEntriesThatAreWrongWhateverTheLoan) {
         std::size_t index;
         const char* named;
     } cases[] = {
-        {"a start that does not exist", Plan([](LoanPlan& p) { p.start = D(2025, 2, 29); }),
+        // clang-format off
+        {"a start that does not exist", Plan(D(2025, 2, 29), {}),
          PlanProblem::DateDoesNotExist, PlanItem::Start, 0, "start date"},
-        {"an event on a date that does not exist", Plan([](LoanPlan& p) {
-             p.start = D(2025, 1, 1);
-             p.rateChanges = {{3, 5}, {D(2025, 4, 31), 6}};
-         }),
+        {"an event on a date that does not exist", Plan(D(2025, 1, 1), {{3, 5}, {D(2025, 4, 31), 6}}),
          PlanProblem::DateDoesNotExist, PlanItem::RateChange, 1, "Rate change 2"},
-        {"a date as when without a start", Plan([](LoanPlan& p) {
-             p.lumpSums = {{D(2026, 1, 1), 100}};
-         }),
+        {"a date as when without a start", Plan({}, {}, {{D(2026, 1, 1), 100}}),
          PlanProblem::DateWithoutStart, PlanItem::LumpSum, 0, "Lump sum 1"},
-        {"period 0", Plan([](LoanPlan& p) {
-             p.lumpSums = {{1, 100}, {0, 100}};
-         }),
+        {"period 0", Plan({}, {}, {{1, 100}, {0, 100}}),
          PlanProblem::PeriodZero, PlanItem::LumpSum, 1, "Lump sum 2"},
-        {"a period before the first", Plan([](LoanPlan& p) {
-             p.rateChanges = {{-4, 5}};
-         }),
+        {"a period before the first", Plan({}, {{-4, 5}}),
          PlanProblem::PeriodZero, PlanItem::RateChange, 0, "Rate change 1"},
-        {"a negative rate", Plan([](LoanPlan& p) {
-             p.rateChanges = {{4, -0.5}};
-         }),
+        {"a negative rate", Plan({}, {{4, -0.5}}),
          PlanProblem::Negative, PlanItem::RateChange, 0, "negative rate"},
-        {"a negative lump sum", Plan([](LoanPlan& p) {
-             p.lumpSums = {{4, -1}};
-         }),
+        {"a negative lump sum", Plan({}, {}, {{4, -1}}),
          PlanProblem::Negative, PlanItem::LumpSum, 0, "negative amount"},
-        {"a negative number of years", Plan([](LoanPlan& p) { p.fixedYears = -1; }),
+        {"a negative number of years", Plan({}, {}, {}, -1),
          PlanProblem::Negative, PlanItem::FixedYears, 0, "negative number of years"},
-        {"a negative revert rate", Plan([](LoanPlan& p) {
-             p.fixedYears = 2;
-             p.revertRatePercent = -3;
-         }),
+        {"a negative revert rate", Plan({}, {}, {}, 2, -3),
          PlanProblem::Negative, PlanItem::RevertRate, 0, "revert rate"},
-        {"a rate that is no number", Plan([](LoanPlan& p) {
-             p.rateChanges = {{2, NAN}};
-         }),
+        {"a rate that is no number", Plan({}, {{2, NAN}}),
          PlanProblem::TooLarge, PlanItem::RateChange, 0, "Rate change 1"},
-        {"a lump sum beyond the largest amount", Plan([](LoanPlan& p) {
-             p.lumpSums = {{2, LoanPlan::kMaxLumpSum + 1}};
-         }),
+        {"a lump sum beyond the largest amount", Plan({}, {}, {{2, LoanPlan::kMaxLumpSum + 1}}),
          PlanProblem::TooLarge, PlanItem::LumpSum, 0, "too large"},
-        {"two rate changes at one period", Plan([](LoanPlan& p) {
-             p.rateChanges = {{12, 5}, {3, 6}, {12, 7}};
-         }),
+        {"two rate changes at one period", Plan({}, {{12, 5}, {3, 6}, {12, 7}}),
          PlanProblem::TwoRateChanges, PlanItem::RateChange, 2, "Rate changes 1 and 3"},
-        {"two dates that name one payment", Plan([](LoanPlan& p) {
-             p.start = D(2025, 1, 31);
-             p.rateChanges = {{D(2025, 2, 28), 5}, {D(2025, 2, 1), 6}};
-         }),
+        {"two dates that name one payment", Plan(D(2025, 1, 31), {{D(2025, 2, 28), 5}, {D(2025, 2, 1), 6}}),
          PlanProblem::TwoRateChanges, PlanItem::RateChange, 1, "period 2"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const auto resolved = c.plan.Resolve(4);
@@ -120,6 +104,18 @@ TEST(LoanPlan, EventsByDateAreTheFirstPaymentOnOrAfterTheDateInPeriodOrder) {
     const auto weekly = plan.Resolve(1);
     EXPECT_EQ(weekly.check.problem, PlanProblem::TwoRateChanges);
     EXPECT_EQ(weekly.check.period, 10);
+}
+
+TEST(LoanPlan, AWhenIsAPeriodOrADateAsTyped) {
+    const auto period = [](const char* text) { return std::get<int>(*LoanPlan::ParseWhen(text)); };
+    EXPECT_EQ(period("12"), 12);
+    EXPECT_EQ(period("0"), 0);
+    EXPECT_EQ(period("99999999999999"), std::numeric_limits<int>::max());
+    EXPECT_EQ(std::get<Date>(*LoanPlan::ParseWhen("2026-03-31")), D(2026, 3, 31));
+    // Left for Resolve to refuse by name.
+    EXPECT_FALSE(std::get<Date>(*LoanPlan::ParseWhen("2026-04-31")).ok());
+    for (const char* text : {"", "-3", "1.5", "12 ", "2026-3-31", "2026/03/31", "31.03.2026"})
+        EXPECT_FALSE(LoanPlan::ParseWhen(text)) << text;
 }
 
 TEST(LoanPlan, TheFixedRateHoldsForWholePeriodsOfItsYears) {

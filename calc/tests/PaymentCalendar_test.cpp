@@ -34,54 +34,31 @@ TEST(PaymentCalendar, EachRepaymentTimeWithTheMonthEndRuleAndLeapYears) {
         int time;
         Texts dates;
     } cases[] = {
-        {"weekly across 29 February",
-         D(2024, 2, 19),
-         1,
+        // clang-format off
+        {"weekly across 29 February", D(2024, 2, 19), 1,
          {"2024-02-19", "2024-02-26", "2024-03-04", "2024-03-11"}},
-        {"fortnightly across the year's end",
-         D(2024, 12, 16),
-         2,
+        {"fortnightly across the year's end", D(2024, 12, 16), 2,
          {"2024-12-16", "2024-12-30", "2025-01-13", "2025-01-27"}},
         {"monthly from the 31st: the last day in shorter months, then the 31st again",
-         D(2025, 1, 31),
-         4,
-         {"2025-01-31", "2025-02-28", "2025-03-31", "2025-04-30", "2025-05-31"}},
-        {"monthly from the 31st in a leap year",
-         D(2024, 1, 31),
-         4,
+         D(2025, 1, 31), 4, {"2025-01-31", "2025-02-28", "2025-03-31", "2025-04-30", "2025-05-31"}},
+        {"monthly from the 31st in a leap year", D(2024, 1, 31), 4,
          {"2024-01-31", "2024-02-29", "2024-03-31"}},
-        {"monthly from 29 February: the 29th, and 28 February in a common year",
-         D(2024, 2, 29),
-         4,
-         {"2024-02-29", "2024-03-29", "2024-04-29"}},
-        {"monthly from the 30th across the year's end",
-         D(2024, 11, 30),
-         4,
+        {"monthly from 29 February", D(2024, 2, 29), 4, {"2024-02-29", "2024-03-29", "2024-04-29"}},
+        {"monthly from the 30th across the year's end", D(2024, 11, 30), 4,
          {"2024-11-30", "2024-12-30", "2025-01-30", "2025-02-28", "2025-03-30"}},
-        {"quarterly from 30 November",
-         D(2023, 11, 30),
-         5,
+        {"quarterly from 30 November", D(2023, 11, 30), 5,
          {"2023-11-30", "2024-02-29", "2024-05-30", "2024-08-30", "2024-11-30", "2025-02-28"}},
-        {"twice-monthly from the 10th: the 10th and the 25th",
-         D(2025, 1, 10),
-         3,
+        {"twice-monthly from the 10th: the 10th and the 25th", D(2025, 1, 10), 3,
          {"2025-01-10", "2025-01-25", "2025-02-10", "2025-02-25"}},
-        {"twice-monthly from the 31st: the 16th and the last day",
-         D(2025, 1, 31),
-         3,
+        {"twice-monthly from the 31st: the 16th and the last day", D(2025, 1, 31), 3,
          {"2025-01-31", "2025-02-16", "2025-02-28", "2025-03-16", "2025-03-31"}},
         {"twice-monthly from the 15th: the 15th and the 30th, 29 February in a leap year",
-         D(2024, 1, 15),
-         3,
-         {"2024-01-15", "2024-01-30", "2024-02-15", "2024-02-29", "2024-03-15"}},
-        {"twice-monthly from the 16th: the 1st and the 16th",
-         D(2025, 1, 16),
-         3,
+         D(2024, 1, 15), 3, {"2024-01-15", "2024-01-30", "2024-02-15", "2024-02-29", "2024-03-15"}},
+        {"twice-monthly from the 16th: the 1st and the 16th", D(2025, 1, 16), 3,
          {"2025-01-16", "2025-02-01", "2025-02-16"}},
-        {"twice-monthly from the 1st: the 1st and the 16th",
-         D(2025, 12, 1),
-         3,
+        {"twice-monthly from the 1st: the 1st and the 16th", D(2025, 12, 1), 3,
          {"2025-12-01", "2025-12-16", "2026-01-01"}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Dates(c.first, c.time, static_cast<int>(c.dates.size())), c.dates) << c.what;
@@ -100,6 +77,8 @@ TEST(PaymentCalendar, EachRepaymentTimeWithTheMonthEndRuleAndLeapYears) {
 // it.
 TEST(PaymentCalendar, PeriodsRiseAndEveryDateFindsTheFirstPaymentOnOrAfterIt) {
     std::mt19937 random(4171);
+    // Days between payments, fewest and most, weekly to quarterly.
+    const int gaps[5][2] = {{7, 7}, {14, 14}, {12, 18}, {28, 31}, {89, 92}};
     for (int i = 0; i < 200; ++i) {
         const int time = 1 + i % 5;
         const Date first =
@@ -113,21 +92,8 @@ TEST(PaymentCalendar, PeriodsRiseAndEveryDateFindsTheFirstPaymentOnOrAfterIt) {
             const int gap = (at - before).count();
             SCOPED_TRACE(PaymentCalendar::Iso(first) + " time " + std::to_string(time) +
                          " period " + std::to_string(k));
-            switch (time) {
-            case 1:
-                EXPECT_EQ(gap, 7);
-                break;
-            case 2:
-                EXPECT_EQ(gap, 14);
-                break;
-            case 3:
-                EXPECT_GE(gap, 12);
-                EXPECT_LE(gap, 18);
-                break;
-            default:
-                EXPECT_GE(gap, time == 4 ? 28 : 89);
-                EXPECT_LE(gap, time == 4 ? 31 : 92);
-            }
+            EXPECT_GE(gap, gaps[time - 1][0]);
+            EXPECT_LE(gap, gaps[time - 1][1]);
             EXPECT_EQ(calendar.PeriodOnOrAfter(Date(at)), k);
             EXPECT_EQ(calendar.PeriodOnOrAfter(Date(before + std::chrono::days(1))), k);
         }
