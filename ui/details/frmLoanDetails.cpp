@@ -10,10 +10,10 @@
 #include "loan/LoanGrid.h"
 #include "loan/LoanQuery.h"
 #include "loan/LoanTable.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
-#include "ui/dialogs/OptionTabStop.h"
-#include "ui/dialogs/Twips.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/OptionTabStop.h"
+#include "ui/common/Twips.h"
 #include "ui/schedule/frmSchedule.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "frmSearch.h"
 
-#include "BusyPointer.h"
-#include "Interaction.h"
-#include "Twips.h"
 #include "loan/LoanGrid.h"
 #include "loan/LoanQuery.h"
 #include "loan/LoanTable.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/Twips.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

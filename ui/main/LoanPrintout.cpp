@@ -3,10 +3,10 @@
 #include "calc/NumberText.h"
 #include "loan/LoanGrid.h"
 #include "loan/LoanTable.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
-#include "ui/dialogs/Printer.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/Printer.h"
 #include "ui/dialogs/frmPrint.h"
 
 #include <QString>

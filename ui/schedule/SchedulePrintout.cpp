@@ -3,7 +3,7 @@
 #include "calc/LoanSchedule.h"
 #include "calc/NumberText.h"
 #include "loan/LoanTable.h"
-#include "ui/dialogs/Printer.h"
+#include "ui/common/Printer.h"
 
 #include <QStringList>
 

@@ -6,9 +6,9 @@
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanTable.h"
 #include "loan/ScheduleExport.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
 
 #include <QComboBox>
 #include <QFileInfo>
