@@ -13,6 +13,7 @@
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Interaction.h"
 #include "ui/common/OptionTabStop.h"
+#include "ui/common/QtText.h"
 #include "ui/common/Twips.h"
 #include "ui/schedule/frmSchedule.h"
 
@@ -690,9 +691,8 @@ void frmLoanDetails::SetFieldBackground(int index, const QColor& colour) {
 // ---- The calculations, over the field texts
 
 void frmLoanDetails::ShowFailure(std::string_view message) {
-    Interaction::Current().Message(
-        this, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())),
-        QStringLiteral("Loan Details"), Interaction::Buttons::OK, Interaction::Icon::Critical);
+    Interaction::Current().Message(this, QtText::FromUtf8(message), QStringLiteral("Loan Details"),
+                                   Interaction::Buttons::OK, Interaction::Icon::Critical);
 }
 
 void frmLoanDetails::SplitLoan(int index) {

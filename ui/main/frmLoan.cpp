@@ -12,6 +12,7 @@
 #include "ui/common/AppTitle.h"
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Interaction.h"
+#include "ui/common/QtText.h"
 #include "ui/common/Twips.h"
 #include "ui/details/frmLoanDetails.h"
 #include "ui/dialogs/frmAbout.h"
@@ -93,10 +94,6 @@ QString FromNative(const std::string& text) {
 // "1 loan", "3 loans".
 QString Loans(int n) {
     return n == 1 ? QStringLiteral("1 loan") : QStringLiteral("%1 loans").arg(n);
-}
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 void SetUpHeadings(loan::LoanGrid& grid) {
@@ -656,7 +653,7 @@ void frmLoan::EditLoan() {
             for (int c = 0; c < static_cast<int>(kTextBoxOfColumn.size()); ++c) {
                 grid.SetCol(c);
                 details.SetFieldText(kTextBoxOfColumn[static_cast<std::size_t>(c)],
-                                     FromUtf8(grid.Text()));
+                                     QtText::FromUtf8(grid.Text()));
             }
         }
         grid.SetCol(loan::ColRepaymentTime);
@@ -705,7 +702,7 @@ void frmLoan::ShowSchedule() {
             kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Information);
         return;
     }
-    frmSchedule::Show(this, FromUtf8(grid.TextAt(row, loan::ColCode)),
+    frmSchedule::Show(this, QtText::FromUtf8(grid.TextAt(row, loan::ColCode)),
                       loan::ScheduleExport::FieldsOfRow(grid, row),
                       loan::RepaymentTimeIndexOf(grid.TextAt(row, loan::ColRepaymentTime)));
 }

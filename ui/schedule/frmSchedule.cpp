@@ -2,13 +2,13 @@
 
 #include "SchedulePrintout.h"
 
-#include "calc/NumberText.h"
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanTable.h"
 #include "loan/ScheduleExport.h"
 #include "ui/common/AppTitle.h"
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Interaction.h"
+#include "ui/common/QtText.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -35,14 +35,6 @@ const QString kExportCaption = QStringLiteral("Export Schedule");
 constexpr const char* kPartNames[3] = {"Variable", "Fixed", "Loan"};
 constexpr const char* kTotalNames[4] = {"Payments", "Interest", "Principal", "Paid off in period"};
 
-QString Currency(calc::Cents cents) {
-    return QString::fromStdString(calc::CurrencyTextOf(static_cast<double>(cents) / 100));
-}
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // A value shown as a result: its text is its accessible name, what it is the description.
 QLabel* ResultLabel(const QString& description, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -63,7 +55,7 @@ void frmSchedule::Show(QWidget* parent, const QString& code, const calc::Repayme
     const auto check = calc::LoanSchedule::FromFields(fields, repaymentTime);
     if (!check.schedule) {
         const std::string_view why = calc::ScheduleProblemText(check.problem);
-        Interaction::Current().Message(parent, FromUtf8(why) + QLatin1Char('.'), kCaption,
+        Interaction::Current().Message(parent, QtText::FromUtf8(why) + QLatin1Char('.'), kCaption,
                                        Interaction::Buttons::OK, Interaction::Icon::Information);
         return;
     }
@@ -116,7 +108,7 @@ void frmSchedule::BuildControls() {
     cboTime_->setObjectName(QStringLiteral("cboTime"));
     cboTime_->setAccessibleName(QStringLiteral("Repayment Time"));
     for (int t = 1; t <= calc::kRepaymentRows; ++t)
-        cboTime_->addItem(FromUtf8(loan::RepaymentTimeName(t)));
+        cboTime_->addItem(QtText::FromUtf8(loan::RepaymentTimeName(t)));
     auto* lblTime = new QLabel(QStringLiteral("Repayment &Time"), this);
     lblTime->setBuddy(cboTime_);
 
@@ -265,7 +257,8 @@ void frmSchedule::Recalculate() {
     FitColumns();
     ShowTotals();
     if (!schedule_)
-        lblNote_->setText(FromUtf8(calc::ScheduleProblemText(result.problem)) + QLatin1Char('.'));
+        lblNote_->setText(QtText::FromUtf8(calc::ScheduleProblemText(result.problem)) +
+                          QLatin1Char('.'));
     lblNote_->setAccessibleName(lblNote_->text());
     // An empty note would be read out under the group's title.
     lblNote_->setVisible(!lblNote_->text().isEmpty());
@@ -275,7 +268,7 @@ void frmSchedule::Recalculate() {
 
 void frmSchedule::ShowTotals() {
     lblNote_->clear();
-    SetResult(lblInstalment_, schedule_ ? Currency(schedule_->Instalment()) : QString());
+    SetResult(lblInstalment_, schedule_ ? QtText::Currency(schedule_->Instalment()) : QString());
     const calc::ScheduleTotals* totals[3] = {};
     if (schedule_) {
         totals[0] = &schedule_->Variable().Totals();
@@ -285,9 +278,9 @@ void frmSchedule::ShowTotals() {
     for (int p = 0; p < 3; ++p) {
         const calc::ScheduleTotals* t = totals[p];
         QLabel* const* row = lblTotal_[static_cast<std::size_t>(p)].data();
-        SetResult(row[0], t ? Currency(t->payments) : QString());
-        SetResult(row[1], t ? Currency(t->interest) : QString());
-        SetResult(row[2], t ? Currency(t->principal) : QString());
+        SetResult(row[0], t ? QtText::Currency(t->payments) : QString());
+        SetResult(row[1], t ? QtText::Currency(t->interest) : QString());
+        SetResult(row[2], t ? QtText::Currency(t->principal) : QString());
         SetResult(row[3], t && t->payoffPeriod > 0 ? QString::number(t->payoffPeriod) : QString());
     }
     if (schedule_ && schedule_->Terms().extra > 0)
@@ -296,7 +289,7 @@ void frmSchedule::ShowTotals() {
                 .arg(schedule_->PeriodsSaved() == 1
                          ? QStringLiteral("1 period")
                          : QStringLiteral("%1 periods").arg(schedule_->PeriodsSaved()),
-                     Currency(schedule_->InterestSaved())));
+                     QtText::Currency(schedule_->InterestSaved())));
 }
 
 void frmSchedule::FitColumns() {
