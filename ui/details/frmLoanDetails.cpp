@@ -10,6 +10,7 @@
 #include "loan/LoanGrid.h"
 #include "loan/LoanQuery.h"
 #include "loan/LoanTable.h"
+#include "ui/common/AccessKeyPress.h"
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Interaction.h"
 #include "ui/common/OptionTabStop.h"
@@ -31,7 +32,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QShortcutEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -273,7 +273,7 @@ void frmLoanDetails::BuildControls() {
         button->setAutoDefault(false);
         button->setDefault(false);
         Twips::Place(button, left, top, 1335, 495);
-        button->installEventFilter(this);
+        AccessKeyPress::Install({button});
         return button;
     };
     cmdQuery_ = makeButton("&Query", "cmdQuery", 120, 120);
@@ -504,13 +504,6 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (event->type() == QEvent::Shortcut) {
-        // A button's access key presses it at once, after taking the focus as a click would.
-        if (auto* button = qobject_cast<QPushButton*>(watched);
-            button && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
-            button->setFocus(Qt::ShortcutFocusReason);
-            button->click();
-            return true;
-        }
         // A frame's access key moves to its first field (the chosen option for Active).
         for (int f = 0; f < 3; ++f) {
             if (watched == Frame1_[f]) {

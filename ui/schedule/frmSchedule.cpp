@@ -5,6 +5,7 @@
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanTable.h"
 #include "loan/ScheduleExport.h"
+#include "ui/common/AccessKeyPress.h"
 #include "ui/common/AppTitle.h"
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Interaction.h"
@@ -23,7 +24,6 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
-#include <QShortcutEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -196,10 +196,9 @@ void frmSchedule::BuildControls() {
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
     cmdClose_->setAccessibleName(QStringLiteral("Close"));
     // Enter in the extra field prints or closes nothing; Esc closes the window.
-    for (QPushButton* button : {cmdPrint_, cmdExport_, cmdClose_}) {
+    for (QPushButton* button : {cmdPrint_, cmdExport_, cmdClose_})
         button->setAutoDefault(false);
-        button->installEventFilter(this);
-    }
+    AccessKeyPress::Install({cmdPrint_, cmdExport_, cmdClose_});
     connect(cmdPrint_, &QPushButton::clicked, this, &frmSchedule::cmdPrint_Click);
     connect(cmdExport_, &QPushButton::clicked, this, &frmSchedule::cmdExport_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &frmSchedule::cmdClose_Click);
@@ -222,19 +221,6 @@ void frmSchedule::BuildControls() {
     setTabOrder(cmdPrint_, cmdExport_);
     setTabOrder(cmdExport_, cmdClose_);
     cboTime_->setFocus(Qt::OtherFocusReason);
-}
-
-// A button's access key presses it at once, after taking the focus as a click would, rather than
-// after the flash of an animated click.
-bool frmSchedule::eventFilter(QObject* watched, QEvent* event) {
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button && event->type() == QEvent::Shortcut &&
-        !static_cast<QShortcutEvent*>(event)->isAmbiguous() && button->isEnabled()) {
-        button->setFocus(Qt::ShortcutFocusReason);
-        button->click();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 QLabel* frmSchedule::lblTotal(int part, int column) const {
