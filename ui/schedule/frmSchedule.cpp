@@ -2,6 +2,7 @@
 
 #include "SchedulePrintout.h"
 
+#include "calc/KeyFilter.h"
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanTable.h"
 #include "loan/ScheduleExport.h"
@@ -9,6 +10,7 @@
 #include "ui/common/AppTitle.h"
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Interaction.h"
+#include "ui/common/NumberFieldFilter.h"
 #include "ui/common/QtText.h"
 
 #include <QComboBox>
@@ -20,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
@@ -117,9 +118,14 @@ void frmSchedule::BuildControls() {
     txtExtra_->setAccessibleName(QStringLiteral("Extra each period $"));
     txtExtra_->setAlignment(Qt::AlignRight);
     txtExtra_->setPlaceholderText(QStringLiteral("0.00"));
-    // Dollars and cents as the loan's own amounts are typed: up to 99,999,999.99.
-    txtExtra_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral(R"(\d{0,8}(\.\d{0,2})?)")), txtExtra_));
+    // Dollars and cents as the loan's own amounts are typed: up to 99,999,999.99; a paste is
+    // taken as typing would take it.
+    NumberFieldFilter::Install(
+        txtExtra_,
+        [](std::u16string_view text, int caret, int selected, int key) {
+            return calc::FilterAmountKey(text, caret, selected, key) != 0;
+        },
+        NumberFieldFilter::Keys::Commands);
     txtExtra_->setMaximumWidth(
         txtExtra_->fontMetrics().horizontalAdvance(QStringLiteral("99999999.99")) + 20);
     auto* lblExtra = new QLabel(QStringLiteral("E&xtra each period $"), this);
