@@ -8,7 +8,6 @@
 
 class ClickLabel;
 class QContextMenuEvent;
-class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -83,8 +82,10 @@ class frmLoanDetails : public QDialog {
     void cmdOK_Click();
     void cmdQuery_Click();
 
-    // Returns false when the character is to be dropped.
-    bool txtLoanRec_KeyPress(int index, int key);
+    // Whether key, typed into number field index where it holds text (caret and selected as the
+    // field has them), is taken.
+    bool txtLoanRec_KeyPress(int index, std::u16string_view text, int caret, int selected,
+                             int key) const;
     void txtLoanRec_KeyUp(int index, int keyCode);
     void txtLoanRec_GotFocus(int index);
     void txtLoanRec_LostFocus(int index);
@@ -93,13 +94,8 @@ class frmLoanDetails : public QDialog {
     void SplitIfChanged(int index);
     bool CalculateRepayments();
 
-    bool FieldKeyPress(int index, QKeyEvent* event);
     void FieldFocusIn(int index);
     void FieldFocusOut(int index, QFocusEvent* event);
-    void FieldContextMenu(int index, QContextMenuEvent* event);
-    bool FieldDrop(int index, QDropEvent* event);
-    bool PasteAccepted(int index, const QString& pasted, int caret, int selected) const;
-    void txtLoanRec_Paste(int index, const QString& pasted, int caret, int selected);
     int FieldIndexOf(const QObject* object) const;
     void ChooseRow(int row);
     void SetFieldBackground(int index, const QColor& colour);

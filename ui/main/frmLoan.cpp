@@ -7,11 +7,12 @@
 #include "PictureBox.h"
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/QtText.h"
+#include "ui/common/Twips.h"
 #include "ui/details/frmLoanDetails.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
-#include "ui/dialogs/Twips.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmSearch.h"
 #include "ui/schedule/frmSchedule.h"
@@ -98,10 +99,6 @@ void Tell(QWidget* parent, const std::vector<loan::Notice>& notices) {
                                        notice.kind == loan::Notice::Kind::Error
                                            ? Interaction::Icon::Critical
                                            : Interaction::Icon::Information);
-}
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 void SetUpHeadings(loan::LoanGrid& grid) {
@@ -543,7 +540,7 @@ void frmLoan::EditLoan() {
             for (int c = 0; c < static_cast<int>(kTextBoxOfColumn.size()); ++c) {
                 grid.SetCol(c);
                 details.SetFieldText(kTextBoxOfColumn[static_cast<std::size_t>(c)],
-                                     FromUtf8(grid.Text()));
+                                     QtText::FromUtf8(grid.Text()));
             }
         }
         grid.SetCol(loan::ColRepaymentTime);
@@ -592,7 +589,7 @@ void frmLoan::ShowSchedule() {
             kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Information);
         return;
     }
-    frmSchedule::Show(this, FromUtf8(grid.TextAt(row, loan::ColCode)),
+    frmSchedule::Show(this, QtText::FromUtf8(grid.TextAt(row, loan::ColCode)),
                       loan::LoanTable::FieldsOfRow(grid, row),
                       loan::RepaymentTimeIndexOf(grid.TextAt(row, loan::ColRepaymentTime)));
 }

@@ -1,7 +1,7 @@
 #include "ScheduleModel.h"
 
 #include "calc/LoanSchedule.h"
-#include "calc/NumberText.h"
+#include "ui/common/QtText.h"
 
 #include <algorithm>
 
@@ -21,10 +21,6 @@ calc::Cents Field(const calc::ScheduleRow& row, int amount) {
     default:
         return row.balance;
     }
-}
-
-QString Currency(calc::Cents cents) {
-    return QString::fromStdString(calc::CurrencyTextOf(static_cast<double>(cents) / 100));
 }
 
 } // namespace
@@ -55,7 +51,7 @@ QString ScheduleModel::WidestAmount() const {
             }
         }
     }
-    const QString high = Currency(largest), low = Currency(lowest);
+    const QString high = QtText::Currency(largest), low = QtText::Currency(lowest);
     return low.size() > high.size() ? low : high;
 }
 
@@ -84,7 +80,7 @@ QVariant ScheduleModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole: {
         if (column == 0) return QString::number(period + 1);
         const std::optional<calc::ScheduleRow> row = RowOf((column - 1) / 4, period);
-        return row ? Currency(Field(*row, (column - 1) % 4)) : QString();
+        return row ? QtText::Currency(Field(*row, (column - 1) % 4)) : QString();
     }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

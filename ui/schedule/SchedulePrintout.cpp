@@ -1,9 +1,9 @@
 #include "SchedulePrintout.h"
 
 #include "calc/LoanSchedule.h"
-#include "calc/NumberText.h"
 #include "loan/LoanTable.h"
-#include "ui/dialogs/Printer.h"
+#include "ui/common/Printer.h"
+#include "ui/common/QtText.h"
 
 #include <QStringList>
 
@@ -20,8 +20,7 @@ constexpr const char* kParts[3] = {"Variable", "Fixed", "Loan"};
 constexpr const char* kAmounts[4] = {"Payment", "Interest", "Principal", "Balance"};
 
 QString Money(calc::Cents cents, bool dollar) {
-    const QString text =
-        QString::fromStdString(calc::CurrencyTextOf(static_cast<double>(cents) / 100));
+    const QString text = QtText::Currency(cents);
     return dollar ? text : text.mid(1);
 }
 

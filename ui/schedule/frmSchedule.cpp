@@ -2,14 +2,18 @@
 
 #include "SchedulePrintout.h"
 
+#include "calc/KeyFilter.h"
 #include "calc/NumberText.h"
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanTable.h"
 #include "loan/UserFolders.h"
 #include "safefile/SafeFile.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
+#include "ui/common/AccessKeyPress.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/NumberFieldFilter.h"
+#include "ui/common/QtText.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -20,11 +24,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QFile>
 #include <QScreen>
 #include <QScrollBar>
-#include <QShortcutEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -35,14 +37,6 @@ const QString kExportCaption = QStringLiteral("Export Schedule");
 
 constexpr const char* kPartNames[3] = {"Variable", "Fixed", "Loan"};
 constexpr const char* kTotalNames[4] = {"Payments", "Interest", "Principal", "Paid off in period"};
-
-QString Currency(calc::Cents cents) {
-    return QString::fromStdString(calc::CurrencyTextOf(static_cast<double>(cents) / 100));
-}
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A value shown as a result: its text is its accessible name, what it is the description.
 QLabel* ResultLabel(const QString& description, QWidget* parent) {
@@ -64,7 +58,7 @@ void frmSchedule::Show(QWidget* parent, const QString& code, const calc::Repayme
     const auto check = calc::LoanSchedule::FromFields(fields, repaymentTime);
     if (!check.schedule) {
         const std::string_view why = calc::ScheduleProblemText(check.problem);
-        Interaction::Current().Message(parent, FromUtf8(why) + QLatin1Char('.'), kCaption,
+        Interaction::Current().Message(parent, QtText::FromUtf8(why) + QLatin1Char('.'), kCaption,
                                        Interaction::Buttons::OK, Interaction::Icon::Information);
         return;
     }
@@ -117,7 +111,7 @@ void frmSchedule::BuildControls() {
     cboTime_->setObjectName(QStringLiteral("cboTime"));
     cboTime_->setAccessibleName(QStringLiteral("Repayment Time"));
     for (int t = 1; t <= calc::kRepaymentRows; ++t)
-        cboTime_->addItem(FromUtf8(loan::RepaymentTimeName(t)));
+        cboTime_->addItem(QtText::FromUtf8(loan::RepaymentTimeName(t)));
     auto* lblTime = new QLabel(QStringLiteral("Repayment &Time"), this);
     lblTime->setBuddy(cboTime_);
 
@@ -126,9 +120,14 @@ void frmSchedule::BuildControls() {
     txtExtra_->setAccessibleName(QStringLiteral("Extra each period $"));
     txtExtra_->setAlignment(Qt::AlignRight);
     txtExtra_->setPlaceholderText(QStringLiteral("0.00"));
-    // Dollars and cents as the loan's own amounts are typed: up to 99,999,999.99.
-    txtExtra_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral(R"(\d{0,8}(\.\d{0,2})?)")), txtExtra_));
+    // Dollars and cents as the loan's own amounts are typed: up to 99,999,999.99; a paste is
+    // taken as typing would take it.
+    NumberFieldFilter::Install(
+        txtExtra_,
+        [](std::u16string_view text, int caret, int selected, int key) {
+            return calc::FilterAmountKey(text, caret, selected, key) != 0;
+        },
+        NumberFieldFilter::Keys::Commands);
     txtExtra_->setMaximumWidth(
         txtExtra_->fontMetrics().horizontalAdvance(QStringLiteral("99999999.99")) + 20);
     auto* lblExtra = new QLabel(QStringLiteral("E&xtra each period $"), this);
@@ -205,10 +204,9 @@ void frmSchedule::BuildControls() {
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
     cmdClose_->setAccessibleName(QStringLiteral("Close"));
     // Enter in the extra field prints or closes nothing; Esc closes the window.
-    for (QPushButton* button : {cmdPrint_, cmdExport_, cmdClose_}) {
+    for (QPushButton* button : {cmdPrint_, cmdExport_, cmdClose_})
         button->setAutoDefault(false);
-        button->installEventFilter(this);
-    }
+    AccessKeyPress::Install({cmdPrint_, cmdExport_, cmdClose_});
     connect(cmdPrint_, &QPushButton::clicked, this, &frmSchedule::cmdPrint_Click);
     connect(cmdExport_, &QPushButton::clicked, this, &frmSchedule::cmdExport_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &frmSchedule::cmdClose_Click);
@@ -233,19 +231,6 @@ void frmSchedule::BuildControls() {
     cboTime_->setFocus(Qt::OtherFocusReason);
 }
 
-// A button's access key presses it at once, after taking the focus as a click would, rather than
-// after the flash of an animated click.
-bool frmSchedule::eventFilter(QObject* watched, QEvent* event) {
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button && event->type() == QEvent::Shortcut &&
-        !static_cast<QShortcutEvent*>(event)->isAmbiguous() && button->isEnabled()) {
-        button->setFocus(Qt::ShortcutFocusReason);
-        button->click();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 QLabel* frmSchedule::lblTotal(int part, int column) const {
     if (part < 0 || part > 2 || column < 0 || column > 3) return nullptr;
     return lblTotal_[static_cast<std::size_t>(part)][static_cast<std::size_t>(column)];
@@ -266,7 +251,8 @@ void frmSchedule::Recalculate() {
     FitColumns();
     ShowTotals();
     if (!schedule_)
-        lblNote_->setText(FromUtf8(calc::ScheduleProblemText(result.problem)) + QLatin1Char('.'));
+        lblNote_->setText(QtText::FromUtf8(calc::ScheduleProblemText(result.problem)) +
+                          QLatin1Char('.'));
     lblNote_->setAccessibleName(lblNote_->text());
     // An empty note would be read out under the group's title.
     lblNote_->setVisible(!lblNote_->text().isEmpty());
@@ -276,7 +262,7 @@ void frmSchedule::Recalculate() {
 
 void frmSchedule::ShowTotals() {
     lblNote_->clear();
-    SetResult(lblInstalment_, schedule_ ? Currency(schedule_->Instalment()) : QString());
+    SetResult(lblInstalment_, schedule_ ? QtText::Currency(schedule_->Instalment()) : QString());
     const calc::ScheduleTotals* totals[3] = {};
     if (schedule_) {
         totals[0] = &schedule_->Variable().Totals();
@@ -286,9 +272,9 @@ void frmSchedule::ShowTotals() {
     for (int p = 0; p < 3; ++p) {
         const calc::ScheduleTotals* t = totals[p];
         QLabel* const* row = lblTotal_[static_cast<std::size_t>(p)].data();
-        SetResult(row[0], t ? Currency(t->payments) : QString());
-        SetResult(row[1], t ? Currency(t->interest) : QString());
-        SetResult(row[2], t ? Currency(t->principal) : QString());
+        SetResult(row[0], t ? QtText::Currency(t->payments) : QString());
+        SetResult(row[1], t ? QtText::Currency(t->interest) : QString());
+        SetResult(row[2], t ? QtText::Currency(t->principal) : QString());
         SetResult(row[3], t && t->payoffPeriod > 0 ? QString::number(t->payoffPeriod) : QString());
     }
     if (schedule_ && schedule_->Terms().extra > 0)
@@ -297,7 +283,7 @@ void frmSchedule::ShowTotals() {
                 .arg(schedule_->PeriodsSaved() == 1
                          ? QStringLiteral("1 period")
                          : QStringLiteral("%1 periods").arg(schedule_->PeriodsSaved()),
-                     Currency(schedule_->InterestSaved())));
+                     QtText::Currency(schedule_->InterestSaved())));
 }
 
 void frmSchedule::FitColumns() {

@@ -46,9 +46,6 @@ class frmSchedule : public QDialog {
     // The saving of the extra payment, or why the loan has no schedule.
     QLabel* lblNote() const { return lblNote_; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void BuildControls();
     void Recalculate();
