@@ -72,6 +72,43 @@ QString YearsLabel(double years) {
     return text;
 }
 
+// Douglas and Peucker's simplification: the first and last points, and between two kept points
+// the one farthest from the line through them, as long as that is farther than tolerance.
+QPolygonF Simplified(const QPolygonF& points, double tolerance) {
+    const qsizetype n = points.size();
+    if (n < 3) return points;
+    std::vector<bool> keep(static_cast<std::size_t>(n), false);
+    keep.front() = keep.back() = true;
+    std::vector<std::pair<qsizetype, qsizetype>> spans{{0, n - 1}};
+    while (!spans.empty()) {
+        const auto [first, last] = spans.back();
+        spans.pop_back();
+        const QPointF a = points[first], b = points[last];
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        const double length = std::hypot(dx, dy);
+        double farthest = -1;
+        qsizetype at = first;
+        for (qsizetype i = first + 1; i < last; ++i) {
+            const QPointF p = points[i];
+            const double d = length > 0 ? std::abs(dy * (p.x() - a.x()) - dx * (p.y() - a.y())) / length
+                                        : std::hypot(p.x() - a.x(), p.y() - a.y());
+            if (d > farthest) {
+                farthest = d;
+                at = i;
+            }
+        }
+        if (farthest > tolerance) {
+            keep[static_cast<std::size_t>(at)] = true;
+            spans.push_back({first, at});
+            spans.push_back({at, last});
+        }
+    }
+    QPolygonF kept;
+    for (qsizetype i = 0; i < n; ++i)
+        if (keep[static_cast<std::size_t>(i)]) kept.append(points[i]);
+    return kept;
+}
+
 } // namespace
 
 QString ChartGeometry::Name(Line line) {
@@ -271,6 +308,7 @@ void ChartGeometry::LayOut() {
         s.points.reserve(static_cast<qsizetype>(b.cents.size()));
         for (std::size_t k = 0; k < b.cents.size(); ++k)
             s.points.append(QPointF(XOfTime(times_[k]), YOfBalance(b.cents[k])));
+        s.drawn = Simplified(s.points, 0.05);
         series_.push_back(std::move(s));
     }
     MakeSeries();

@@ -52,6 +52,10 @@ class ChartGeometry {
         QString name;
         // The balance at the start (period 0) and after each period the line has, in order.
         QPolygonF points;
+        // The line as drawn: the points without those that lie within a twentieth of a unit of
+        // the line through the points kept around them. A weekly loan has two points a unit;
+        // drawn all, their joins cost a frame's time.
+        QPolygonF drawn;
         // Where the line's shape is drawn along it, so it is told apart without its colour.
         std::vector<QPointF> shapes;
     };

@@ -95,7 +95,7 @@ void DrawLines(QPainter& p, const ChartGeometry& g, double shapeSize) {
         const ChartStyle::Look look = ChartStyle::Of(it->line);
         p.setPen(LinePen(look));
         p.setBrush(Qt::NoBrush);
-        p.drawPolyline(it->points);
+        p.drawPolyline(it->drawn);
         for (const QPointF& at : it->shapes)
             ChartStyle::DrawShape(p, look.shape, at, shapeSize, look.colour, true);
     }

@@ -47,6 +47,15 @@ calc::Cents LabelCents(QString label) {
     return static_cast<calc::Cents>(std::llround(label.toDouble() * unit * 100));
 }
 
+// How far p lies from the segment a-b.
+double Distance(QPointF p, QPointF a, QPointF b) {
+    const QPointF d = b - a;
+    const double length2 = QPointF::dotProduct(d, d);
+    const double t = length2 > 0 ? std::clamp(QPointF::dotProduct(p - a, d) / length2, 0.0, 1.0) : 0;
+    const QPointF nearest = a + t * d;
+    return std::hypot(p.x() - nearest.x(), p.y() - nearest.y());
+}
+
 // Whether a step is 1, 2, 2.5 or 5 times a power of ten.
 bool Round(calc::Cents step) {
     while (step % 10 == 0 && step >= 100) step /= 10;
@@ -145,6 +154,20 @@ class ChartGeometryTest : public QObject {
                 QVERIFY2(Inside(g.PlotArea(), p), qPrintable(s.name));
             for (const QPointF& p : s.shapes)
                 QVERIFY(s.points.contains(p));
+            // The line as drawn leaves out only points it passes within a twentieth of a unit.
+            QCOMPARE(s.drawn.front(), s.points.front());
+            QCOMPARE(s.drawn.back(), s.points.back());
+            QVERIFY(s.drawn.size() <= s.points.size());
+            qsizetype next = 0;
+            for (const QPointF& p : s.points) {
+                if (next < s.drawn.size() && p == s.drawn[next]) {
+                    ++next;
+                    continue;
+                }
+                QVERIFY(next > 0 && next < s.drawn.size());
+                QVERIFY2(Distance(p, s.drawn[next - 1], s.drawn[next]) <= 0.0501, qPrintable(s.name));
+            }
+            QCOMPARE(next, s.drawn.size());
         }
         QVERIFY(!g.Bars().empty());
         for (const Geometry::YearBar& bar : g.Bars()) {
