@@ -15,12 +15,6 @@ namespace {
 using std::chrono::sys_days;
 using std::chrono::year_month_day;
 
-// The balances of one line: at the start, then after each of its periods.
-struct Balances {
-    ChartGeometry::Line line;
-    std::vector<calc::Cents> cents;
-};
-
 std::vector<calc::Cents> BalancesOf(const calc::RepaymentSchedule& part) {
     std::vector<calc::Cents> cents;
     cents.reserve(part.Rows().size() + 1);
@@ -111,6 +105,12 @@ QPolygonF Simplified(const QPolygonF& points, double tolerance) {
 
 } // namespace
 
+// The balances of one line: at the start, then after each of its periods.
+struct ChartGeometry::Balances {
+    Line line;
+    std::vector<calc::Cents> cents;
+};
+
 QString ChartGeometry::Name(Line line) {
     switch (line) {
     case Line::Loan:
@@ -160,14 +160,6 @@ ChartGeometry::ChartGeometry(const calc::LoanSchedule& schedule,
     : schedule_(schedule), scenarios_(scenarios), options_(options),
       dated_(schedule.HasDates()), periods_(static_cast<int>(schedule.Periods())),
       years_(schedule) {
-    longest_ = periods_;
-    for (const auto kind : {calc::ScenarioKind::WithoutExtras, calc::ScenarioKind::VariablePlusOne,
-                            calc::ScenarioKind::VariablePlusTwo}) {
-        const bool shown = kind == calc::ScenarioKind::WithoutExtras || options_.stressed;
-        if (const calc::LoanSchedule* s = ScenarioSchedule(scenarios_, kind); shown && s)
-            longest_ = std::max(longest_, static_cast<int>(s->Periods()));
-    }
-    MeasureTimes(longest_);
     LayOut();
 }
 
@@ -234,22 +226,7 @@ void ChartGeometry::LayOut() {
     const double width = options_.size.width();
     const double height = options_.size.height();
 
-    // The legend first: its rows take what the width leaves them.
-    PlaceLegend(width);
-    double legendBottom = pad;
-    for (const LegendEntry& e : legend_)
-        legendBottom = std::max(legendBottom, e.text.bottom());
-
-    // Height: the legend, a caption over each panel, the panels, the time labels.
-    const double plotTop = legendBottom + 0.5 * h + h + 0.2 * h;
-    const double timeLabels = tick + h + pad;
-    const double panelGap = 0.6 * h + h + 0.2 * h;
-    const double panels = std::max(2.0, height - plotTop - panelGap - timeLabels);
-    const double plotHeight = panels * 0.62;
-    const double barHeight = panels - plotHeight;
-
-    // The money scales: a tick every two and a half lines or so.
-    calc::Cents highestBalance = 1, highestYear = 1;
+    // The lines: the loan's, its parts' where it has two, the scenarios' it shows.
     std::vector<Balances> lines;
     const bool bothParts = schedule_.Variable().Amount() > 0 && schedule_.Fixed().Amount() > 0;
     if (periods_ > 0) {
@@ -268,6 +245,27 @@ void ChartGeometry::LayOut() {
                 lines.push_back({line, BalancesOf(*s)});
         }
     }
+    longest_ = periods_;
+    for (const Balances& b : lines)
+        longest_ = std::max(longest_, static_cast<int>(b.cents.size()) - 1);
+    MeasureTimes(longest_);
+
+    // The legend first: its rows take what the width leaves them.
+    PlaceLegend(width, lines);
+    double legendBottom = pad;
+    for (const LegendEntry& e : legend_)
+        legendBottom = std::max(legendBottom, e.text.bottom());
+
+    // Height: the legend, a caption over each panel, the panels, the time labels.
+    const double plotTop = legendBottom + 0.5 * h + h + 0.2 * h;
+    const double timeLabels = tick + h + pad;
+    const double panelGap = 0.6 * h + h + 0.2 * h;
+    const double panels = std::max(2.0, height - plotTop - panelGap - timeLabels);
+    const double plotHeight = panels * 0.62;
+    const double barHeight = panels - plotHeight;
+
+    // The money scales: a tick every two and a half lines or so.
+    calc::Cents highestBalance = 1, highestYear = 1;
     for (const Balances& b : lines)
         for (const calc::Cents c : b.cents)
             highestBalance = std::max(highestBalance, c);
@@ -316,26 +314,14 @@ void ChartGeometry::LayOut() {
     MakeMarkers();
 }
 
-void ChartGeometry::PlaceLegend(double width) {
+void ChartGeometry::PlaceLegend(double width, const std::vector<Balances>& lines) {
     const QFontMetricsF metrics(options_.font);
     const double h = metrics.height();
     const double pad = 0.5 * h;
     std::vector<std::pair<std::variant<Line, Swatch, Mark>, QString>> entries;
     if (periods_ > 0) {
-        const bool bothParts = schedule_.Variable().Amount() > 0 && schedule_.Fixed().Amount() > 0;
-        entries.push_back({Line::Loan, Name(Line::Loan)});
-        if (bothParts) {
-            entries.push_back({Line::Variable, Name(Line::Variable)});
-            entries.push_back({Line::Fixed, Name(Line::Fixed)});
-        }
-        if (ScenarioSchedule(scenarios_, calc::ScenarioKind::WithoutExtras))
-            entries.push_back({Line::WithoutExtras, Name(Line::WithoutExtras)});
-        if (options_.stressed) {
-            if (ScenarioSchedule(scenarios_, calc::ScenarioKind::VariablePlusOne))
-                entries.push_back({Line::PlusOne, Name(Line::PlusOne)});
-            if (ScenarioSchedule(scenarios_, calc::ScenarioKind::VariablePlusTwo))
-                entries.push_back({Line::PlusTwo, Name(Line::PlusTwo)});
-        }
+        for (const Balances& b : lines)
+            entries.push_back({b.line, Name(b.line)});
         entries.push_back({Swatch::Interest, Name(Swatch::Interest)});
         entries.push_back({Swatch::Principal, Name(Swatch::Principal)});
         // Only the marks the chart has.

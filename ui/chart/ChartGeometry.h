@@ -157,7 +157,8 @@ class ChartGeometry {
     void MakeSeries();
     void MakeBars();
     void MakeMarkers();
-    void PlaceLegend(double width);
+    struct Balances;
+    void PlaceLegend(double width, const std::vector<Balances>& lines);
 
     const calc::LoanSchedule& schedule_;
     const calc::ScheduleScenarios* scenarios_;

@@ -1,6 +1,5 @@
 // The years and the compare tables as the schedule window will show them: each cell the calc
-// figure it stands for, the columns a dated plan adds, a scenario without a schedule saying why,
-// and a table view walked by keys over them.
+// figure it stands for, the columns a dated plan adds, a scenario without a schedule saying why.
 #include "ChartLoans.h"
 
 #include "calc/PaymentCalendar.h"
@@ -9,7 +8,6 @@
 #include "ui/schedule/CompareModel.h"
 #include "ui/schedule/YearsModel.h"
 
-#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -96,28 +94,6 @@ class YearsAndCompareTest : public QObject {
         QCOMPARE(Cell(model, 2, CompareModel::Scenario), QStringLiteral("Variable +2%"));
         QVERIFY(Cell(model, 2, CompareModel::Installment).contains(QStringLiteral("period 200")));
         QVERIFY(Cell(model, 2, CompareModel::TotalInterest).isEmpty());
-    }
-
-    // A table view over the years walks them by key: Down a year, End to the last, Ctrl+Home to
-    // the first; the current cell is the calc year's.
-    void tableWalksTheYearsByKey() {
-        const calc::LoanSchedule schedule = ChartLoans::Busy(true);
-        const calc::ScheduleYears years(schedule);
-        YearsModel model;
-        model.SetSchedule(&schedule);
-        QTableView view;
-        view.setModel(&model);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        view.setFocus();
-        view.setCurrentIndex(model.index(0, YearsModel::Balance));
-        QTest::keyClick(&view, Qt::Key_Down);
-        QCOMPARE(view.currentIndex().data().toString(), QtText::Currency(years.Rows()[1].balance));
-        QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
-        QCOMPARE(view.currentIndex().row(), static_cast<int>(years.Rows().size()) - 1);
-        QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(view.currentIndex().row(), 0);
-        QCOMPARE(view.currentIndex().data().toString(), QString::number(years.Rows()[0].year));
     }
 };
 
