@@ -83,6 +83,8 @@ std::optional<ChartFile::Format> ChartFile::FormatOf(const QString& path) {
 
 QByteArray ChartFile::Bytes(Format format, const calc::LoanSchedule& schedule,
                             const calc::ScheduleScenarios* scenarios, const Picture& picture) {
+    // Fonts need the GUI side of Qt: under a bare QCoreApplication measuring a text would abort.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return {};
     const ChartGeometry geometry = Layout(schedule, scenarios, picture);
     return format == Format::Png ? Png(geometry, picture) : Svg(geometry, picture);
 }
