@@ -159,23 +159,6 @@ class ChartRenderTest : public QObject {
         QVERIFY(!refused.error.empty());
         QVERIFY(!QFile::exists(other));
     }
-
-    // The stressed lines only when asked for.
-    void stressedLinesWhenAsked() {
-        const Drawn d;
-        ChartFile::Picture picture;
-        picture.size = {800, 400};
-        picture.pixelRatio = 1;
-        QImage plain, stressed;
-        QVERIFY(plain.loadFromData(ChartFile::Bytes(ChartFile::Format::Png, d.schedule, &d.scenarios, picture)));
-        picture.stressed = true;
-        QVERIFY(stressed.loadFromData(ChartFile::Bytes(ChartFile::Format::Png, d.schedule, &d.scenarios, picture)));
-        QCOMPARE(plain.size(), QSize(800, 400));
-        for (const auto line : {Geometry::Line::PlusOne, Geometry::Line::PlusTwo}) {
-            QCOMPARE(Count(plain, ChartStyle::Of(line).colour), 0);
-            QVERIFY(Count(stressed, ChartStyle::Of(line).colour) > 20);
-        }
-    }
 };
 
 QTEST_MAIN(ChartRenderTest)
