@@ -123,7 +123,7 @@ frmPlanEvent::frmPlanEvent(Kind kind, std::optional<std::chrono::year_month_day>
     cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel_->setAccessibleName(QStringLiteral("Cancel"));
     cmdCancel_->setAutoDefault(false);
-    AccessKeyPress::Install({cmdOK_, cmdCancel_});
+    AccessKeyPress::Install({cmdOK_, cmdCancel_, optPeriod_, optDate_});
     connect(cmdOK_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdCancel_, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
