@@ -367,6 +367,28 @@ QGroupBox* frmSchedule::BuildPlan() {
         view->setFixedHeight(view->horizontalHeader()->sizeHint().height() +
                              rows * view->verticalHeader()->defaultSectionSize() +
                              2 * view->frameWidth());
+        // Wide enough for the longest entry of each column, measured once: a period or a
+        // date, a rate, an amount, a part.
+        const QFontMetrics metrics = view->fontMetrics();
+        const int padding = 16;
+        const QString widest[3] = {
+            std::max(QStringLiteral("Period 52143"),
+                     DateEdit::Text(std::chrono::year_month_day{std::chrono::year(2088),
+                                                                std::chrono::month(12),
+                                                                std::chrono::day(28)}),
+                     [&metrics](const QString& a, const QString& b) {
+                         return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
+                     }),
+            &model == &rates_ ? QStringLiteral("100.000") : QStringLiteral("$99,999,999.99"),
+            QStringLiteral("Variable")};
+        int width = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
+        for (int c = 0; c < model.columnCount(); ++c) {
+            const int column = std::max(metrics.horizontalAdvance(widest[c]) + padding,
+                                        view->horizontalHeader()->sectionSizeHint(c));
+            view->horizontalHeader()->resizeSection(c, column);
+            width += column;
+        }
+        view->setMinimumWidth(width);
         return view;
     };
     grdRates_ = list(rates_, "grdRates", QStringLiteral("Rate changes"));
@@ -377,16 +399,17 @@ QGroupBox* frmSchedule::BuildPlan() {
     lblLumps->setBuddy(grdLumps_);
 
     auto* grid = new QGridLayout(plan);
-    grid->addWidget(chkStart_, 0, 0);
-    grid->addWidget(dtpStart_, 0, 1);
-    auto* fixed = new QHBoxLayout;
-    fixed->addWidget(lblFixedYears);
-    fixed->addWidget(txtFixedYears_);
-    fixed->addSpacing(12);
-    fixed->addWidget(lblRevertRate);
-    fixed->addWidget(txtRevertRate_);
-    fixed->addStretch(1);
-    grid->addLayout(fixed, 0, 2, 1, 2);
+    auto* first = new QHBoxLayout;
+    first->addWidget(chkStart_);
+    first->addWidget(dtpStart_);
+    first->addSpacing(12);
+    first->addWidget(lblFixedYears);
+    first->addWidget(txtFixedYears_);
+    first->addSpacing(12);
+    first->addWidget(lblRevertRate);
+    first->addWidget(txtRevertRate_);
+    first->addStretch(1);
+    grid->addLayout(first, 0, 0, 1, 4);
 
     const char* const names[2] = {"rate change", "lump sum"};
     QTableView* const views[2] = {grdRates_, grdLumps_};
