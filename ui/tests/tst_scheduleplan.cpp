@@ -141,6 +141,25 @@ void tst_scheduleplan::plan_enteredByKeysAlone() {
     QCOMPARE(window->grdSchedule()->model()->index(1, 1).data().toString(),
              DateEdit::Text(Ymd(2026, 2, 28)));
     QCOMPARE(window->lblPayoff(2)->text(), DateEdit::Text(Ymd(2050, 12, 28)));
+    // F4 drops the calendar down; the arrows walk its days and Enter picks one.
+    Key(window.get(), Qt::Key_F4);
+    QWidget* calendar = QApplication::activePopupWidget();
+    QVERIFY(calendar);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(!calendar->isVisible());
+    QCOMPARE(window->dtpStart()->date(), QDate(2026, 1, 29));
+    // The closed popup leaves the offscreen window without a focus widget, which a desktop
+    // gives back to the field.
+    Back(window.get());
+    window->dtpStart()->setFocus();
+    QTest::keyClick(window->dtpStart(), Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Back(window.get());
+    window->dtpStart()->setFocus();
+    QCOMPARE(window->Plan().start, std::optional(Ymd(2026, 1, 28)));
 
     // The fixed period and its revert rate, typed by the program's rule for rates.
     Key(window.get(), Qt::Key_F, Qt::AltModifier);
