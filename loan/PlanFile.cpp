@@ -32,7 +32,8 @@ struct Damage {
 std::string DateText(const std::chrono::year_month_day& date) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(date.year()) % 10000,
-                  static_cast<unsigned>(date.month()) % 100, static_cast<unsigned>(date.day()) % 100);
+                  static_cast<unsigned>(date.month()) % 100,
+                  static_cast<unsigned>(date.day()) % 100);
     return text;
 }
 
@@ -79,8 +80,8 @@ double Number(const Json& value, const std::string& what) {
 }
 
 std::chrono::year_month_day Date(const Json& value, const std::string& what) {
-    const auto when = value.is_string() ? calc::LoanPlan::ParseWhen(value.get<std::string>())
-                                        : std::nullopt;
+    const auto when =
+        value.is_string() ? calc::LoanPlan::ParseWhen(value.get<std::string>()) : std::nullopt;
     if (!when || !std::holds_alternative<std::chrono::year_month_day>(*when))
         throw Damage{what + " is not a date written yyyy-mm-dd"};
     return std::get<std::chrono::year_month_day>(*when);
@@ -136,18 +137,16 @@ calc::LoanPlan PlanOf(const Json& entry, const std::string& name) {
         const Json* cents = sum.is_object() ? Member(sum, "cents") : nullptr;
         if (!when || !cents) throw Damage{what + " lacks its period or its amount"};
         if (!cents->is_number_integer()) throw Damage{what + "'s amount is not whole cents"};
-        plan.lumpSums.push_back(
-            {When(*when, what), cents->get<calc::Cents>(),
-             Either(Member(sum, "part"), what + "'s part", "variable", calc::PlanPart::Variable,
-                    "fixed", calc::PlanPart::Fixed)});
+        plan.lumpSums.push_back({When(*when, what), cents->get<calc::Cents>(),
+                                 Either(Member(sum, "part"), what + "'s part", "variable",
+                                        calc::PlanPart::Variable, "fixed", calc::PlanPart::Fixed)});
     }
     plan.afterRateChange = Either(Member(entry, "afterRateChange"), name + ": afterRateChange",
                                   "payment follows", calc::AfterRateChange::PaymentFollows,
                                   "payment stays", calc::AfterRateChange::PaymentStays);
-    plan.afterLumpSum =
-        Either(Member(entry, "afterLumpSum"), name + ": afterLumpSum", "payment stays",
-               calc::AfterLumpSum::PaymentStays, "payment follows",
-               calc::AfterLumpSum::PaymentFollows);
+    plan.afterLumpSum = Either(Member(entry, "afterLumpSum"), name + ": afterLumpSum",
+                               "payment stays", calc::AfterLumpSum::PaymentStays, "payment follows",
+                               calc::AfterLumpSum::PaymentFollows);
     if (const Json* carry = Member(entry, "carryOver")) {
         if (!carry->is_boolean()) throw Damage{name + ": carryOver is neither true nor false"};
         plan.carryOver = carry->get<bool>();
@@ -188,8 +187,8 @@ PlansRead PlanFile::Parse(std::string_view text) {
     if (version->get<long long>() > kVersion)
         return Unreadable(PlansRead::State::Newer,
                           "it was written by a later version of the program (format version " +
-                              std::to_string(version->get<long long>()) +
-                              "; this version reads " + std::to_string(kVersion) + ")");
+                              std::to_string(version->get<long long>()) + "; this version reads " +
+                              std::to_string(kVersion) + ")");
     try {
         PlansRead read;
         read.state = PlansRead::State::Read;
@@ -216,11 +215,13 @@ PlansRead PlanFile::Read(const std::string& path, safefile::FileSystem& fs) {
     if (!file.IsOpen()) {
         const int error = errno;
         if (error == ENOENT) return {};
-        return Unreadable(PlansRead::State::Damaged, FileSystem::Reason("Cannot open", path, error));
+        return Unreadable(PlansRead::State::Damaged,
+                          FileSystem::Reason("Cannot open", path, error));
     }
     struct stat info {};
     if (fs.Fstat(file.Get(), &info) != 0)
-        return Unreadable(PlansRead::State::Damaged, FileSystem::Reason("Cannot read", path, errno));
+        return Unreadable(PlansRead::State::Damaged,
+                          FileSystem::Reason("Cannot read", path, errno));
     if (!S_ISREG(info.st_mode))
         return Unreadable(PlansRead::State::Damaged, "it is not a regular file");
     if (static_cast<std::uint64_t>(info.st_size) > kLargestFile)

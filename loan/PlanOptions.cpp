@@ -50,11 +50,12 @@ std::string PlanOptions::RateChange(std::string_view whenRate) {
     Touch();
     const auto equals = whenRate.find('=');
     const auto when = calc::LoanPlan::ParseWhen(whenRate.substr(0, equals));
-    const auto rate = equals == std::string_view::npos ? std::nullopt
-                                                       : Number(whenRate.substr(equals + 1));
+    const auto rate =
+        equals == std::string_view::npos ? std::nullopt : Number(whenRate.substr(equals + 1));
     if (!when || !rate)
-        return "--rate-change " + Quoted(whenRate) + " is not WHEN=RATE, such as 13=7.25: WHEN is " +
-               kWhen + ", RATE the variable rate in percent from then on.";
+        return "--rate-change " + Quoted(whenRate) +
+               " is not WHEN=RATE, such as 13=7.25: WHEN is " + kWhen +
+               ", RATE the variable rate in percent from then on.";
     plan_.rateChanges.push_back({*when, *rate});
     return {};
 }
@@ -62,8 +63,8 @@ std::string PlanOptions::RateChange(std::string_view whenRate) {
 std::string PlanOptions::LumpSum(std::string_view whenAmount) {
     Touch();
     const auto equals = whenAmount.find('=');
-    std::string_view amount = equals == std::string_view::npos ? std::string_view{}
-                                                               : whenAmount.substr(equals + 1);
+    std::string_view amount =
+        equals == std::string_view::npos ? std::string_view{} : whenAmount.substr(equals + 1);
     calc::PlanPart part = calc::PlanPart::Variable;
     bool partNamed = true;
     if (const auto at = amount.rfind('@'); at != std::string_view::npos) {

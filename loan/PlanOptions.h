@@ -15,11 +15,11 @@ class PlanOptions {
   public:
     // Each takes an option's value and returns an empty text, or the sentence why the value is
     // not one the option takes.
-    std::string Start(std::string_view date);            // YYYY-MM-DD
-    std::string FixedYears(std::string_view years);      // a number
-    std::string RevertRate(std::string_view rate);       // percent a year
-    std::string RateChange(std::string_view whenRate);   // WHEN=RATE
-    std::string LumpSum(std::string_view whenAmount);    // WHEN=AMOUNT or WHEN=AMOUNT@fixed
+    std::string Start(std::string_view date);          // YYYY-MM-DD
+    std::string FixedYears(std::string_view years);    // a number
+    std::string RevertRate(std::string_view rate);     // percent a year
+    std::string RateChange(std::string_view whenRate); // WHEN=RATE
+    std::string LumpSum(std::string_view whenAmount);  // WHEN=AMOUNT or WHEN=AMOUNT@fixed
     void KeepPayment() { Touch(), plan_.afterRateChange = calc::AfterRateChange::PaymentStays; }
     void KeepTerm() { Touch(), plan_.afterLumpSum = calc::AfterLumpSum::PaymentFollows; }
     void CarryOver() { Touch(), plan_.carryOver = true; }

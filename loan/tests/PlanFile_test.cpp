@@ -1,7 +1,7 @@
 // The plan file beside a loan file: what it keeps comes back whole, and anything that is not a
 // plan file this version wrote is refused for what it is, never half read.
-#include "safefile/tests/TempFolder.h"
 #include "loan/PlanFile.h"
+#include "safefile/tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,7 @@ calc::LoanPlan Busy() {
     plan.start = year_month_day{year(2026), month(1), day(31)};
     plan.fixedYears = 2.5;
     plan.revertRatePercent = 7.125;
-    plan.rateChanges = {{13, 7.25}, {year_month_day{year(2027), month(2), day(30)}, 0.1},
-                        {40, -1}};
+    plan.rateChanges = {{13, 7.25}, {year_month_day{year(2027), month(2), day(30)}, 0.1}, {40, -1}};
     plan.lumpSums = {{24, 500'000, calc::PlanPart::Fixed},
                      {year_month_day{year(2028), month(6), day(30)}, 1, calc::PlanPart::Variable}};
     plan.afterRateChange = calc::AfterRateChange::PaymentStays;

@@ -80,8 +80,8 @@ QString HelpText(const QCommandLineParser& parser) {
         "\nExit status:\n"
         "  0  the schedule was written (or the window ran and closed)\n"
         "  1  no schedule: the file or loan cannot be read or has none, or the loan cannot\n"
-        "     follow the plan (an event after its last period, a payment that no longer\n"
-        "     covers the interest)\n"
+        "     follow the plan (an event after its last period, an installment that no\n"
+        "     longer covers the interest)\n"
         "  2  a bad command line: an unknown option, a value an option does not take, a plan\n"
         "     whose entries are wrong whatever the loan (a date that does not exist, a date\n"
         "     without --start, period 0, a negative number, two rate changes at one period)\n"
@@ -215,8 +215,8 @@ CommandLine::CommandLine(const QStringList& arguments) {
         QStringLiteral("TIME"));
     const QCommandLineOption extra(
         QStringLiteral("extra"),
-        QStringLiteral("With --schedule: an extra payment each period in dollars, such as 50 or "
-                       "12.50."),
+        QStringLiteral("With --schedule: an extra payment each period in dollars, such as 50, "
+                       "12.50 or 1,000."),
         QStringLiteral("AMOUNT"));
     const auto planOption = [](const char* name, const char* description,
                                const char* value = nullptr) {

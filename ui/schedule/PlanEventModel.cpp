@@ -6,7 +6,6 @@
 #include "ui/common/QtText.h"
 
 #include <QDate>
-#include <QLocale>
 
 namespace {
 
@@ -25,7 +24,8 @@ void PlanEventModel::SetPlan(const calc::LoanPlan* plan) {
 }
 
 QString PlanEventModel::WhenText(const calc::PlanWhen& when) {
-    if (const int* period = std::get_if<int>(&when)) return QStringLiteral("Period %1").arg(*period);
+    if (const int* period = std::get_if<int>(&when))
+        return QStringLiteral("Period %1").arg(*period);
     const auto& date = std::get<std::chrono::year_month_day>(when);
     const QDate shown(static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
                       static_cast<int>(unsigned(date.day())));
@@ -74,9 +74,9 @@ QVariant PlanEventModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return Cell(index.row(), index.column());
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue((index.column() == 0 || index.column() == 2 ? Qt::AlignLeft
-                                                                                : Qt::AlignRight) |
-                                   Qt::AlignVCenter);
+        return QVariant::fromValue(
+            (index.column() == 0 || index.column() == 2 ? Qt::AlignLeft : Qt::AlignRight) |
+            Qt::AlignVCenter);
     case Qt::AccessibleDescriptionRole:
         return QStringLiteral("%1 %2 %3")
             .arg(kind_ == Kind::RateChanges ? QStringLiteral("Rate change")

@@ -6,10 +6,8 @@
 #include "ui/common/QtText.h"
 
 #include <QColor>
-#include <QDate>
 #include <QFont>
 #include <QGuiApplication>
-#include <QLocale>
 #include <QPalette>
 
 #include <algorithm>

@@ -8,8 +8,6 @@
 #include "ui/common/Printer.h"
 #include "ui/common/QtText.h"
 
-#include <QDate>
-#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -27,10 +25,6 @@ constexpr const char* kAmounts[4] = {"Payment", "Interest", "Principal", "Balanc
 QString Money(calc::Cents cents, bool dollar) {
     const QString text = QtText::Currency(cents);
     return dollar ? text : text.mid(1);
-}
-
-QString LocaleDate(const std::chrono::year_month_day& date) {
-    return DateEdit::Text(date);
 }
 
 using Cells = std::vector<QString>;
@@ -69,7 +63,7 @@ Cells RowCells(const calc::LoanSchedule& s, const Layout& layout, std::size_t k,
     // A period where something happens is marked; the notes say what.
     cells[0] = QString::number(period) + (s.EventsIn(period).empty() ? QString() : QStringLiteral("*"));
     if (layout.dates)
-        if (const auto date = s.DateOf(period)) cells[1] = LocaleDate(*date);
+        if (const auto date = s.DateOf(period)) cells[1] = DateEdit::Text(*date);
     const calc::ScheduleRow loan = s.Row(k);
     const calc::ScheduleRow* parts[3] = {
         k < s.Variable().Rows().size() ? &s.Variable().Rows()[k] : nullptr,
@@ -90,7 +84,7 @@ QString Payoff(const calc::LoanSchedule& s, int period) {
     const auto date = s.DateOf(period);
     return QStringLiteral("period %1 (%2)")
         .arg(period)
-        .arg(date ? LocaleDate(*date)
+        .arg(date ? DateEdit::Text(*date)
                   : QtText::FromUtf8(calc::PaymentCalendar::YearsAndMonths(
                         period, s.Terms().repaymentTime)));
 }

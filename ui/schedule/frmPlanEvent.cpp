@@ -62,7 +62,8 @@ frmPlanEvent::frmPlanEvent(Kind kind, std::optional<std::chrono::year_month_day>
     else {
         // Dates name payments only from a start date on.
         optDate_->setEnabled(false);
-        optDate_->setToolTip(QStringLiteral("Give the plan a start date to name payments by date."));
+        optDate_->setToolTip(
+            QStringLiteral("Give the plan a start date to name payments by date."));
     }
     auto* group = new QButtonGroup(this);
     group->addButton(optPeriod_);
@@ -88,9 +89,8 @@ frmPlanEvent::frmPlanEvent(Kind kind, std::optional<std::chrono::year_month_day>
                 return calc::FilterAmountKey(text, caret, selected, key) != 0;
             },
             NumberFieldFilter::Keys::Commands);
-    auto* lblValue = new QLabel(rate ? QStringLiteral("Variable &rate from then on %")
-                                     : QStringLiteral("&Amount $"),
-                                this);
+    auto* lblValue = new QLabel(
+        rate ? QStringLiteral("Variable &rate from then on %") : QStringLiteral("&Amount $"), this);
     lblValue->setBuddy(txtValue_);
 
     auto* grid = new QGridLayout;
@@ -161,8 +161,7 @@ void frmPlanEvent::SetWhen(const calc::PlanWhen& when) {
 
 calc::PlanWhen frmPlanEvent::When() const {
     if (optDate_->isChecked()) return DateEdit::FromQDate(dtpWhen_->date());
-    return calc::LoanPlan::ParseWhen(txtPeriod_->text().toStdString())
-        .value_or(calc::PlanWhen{0});
+    return calc::LoanPlan::ParseWhen(txtPeriod_->text().toStdString()).value_or(calc::PlanWhen{0});
 }
 
 void frmPlanEvent::SetRateChange(const calc::RateChange& change) {

@@ -21,8 +21,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLocale>
-#include <QShortcut>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -34,6 +32,7 @@
 #include <QFile>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -62,10 +61,6 @@ void InstallNumberRule(QLineEdit* field, const calc::KeyRule& rule) {
 std::optional<double> TypedNumber(const QLineEdit* field) {
     if (field->text().isEmpty()) return std::nullopt;
     return calc::StrictNumber(field->text().toStdString());
-}
-
-QString LocaleDate(const std::chrono::year_month_day& date) {
-    return DateEdit::Text(date);
 }
 
 // A value shown as a result: its text is its accessible name, what it is the description.
@@ -657,7 +652,7 @@ void frmSchedule::ShowTotals() {
         QString payoff;
         if (t && t->payoffPeriod > 0) {
             const auto date = schedule_->DateOf(t->payoffPeriod);
-            payoff = date ? LocaleDate(*date)
+            payoff = date ? DateEdit::Text(*date)
                           : QtText::FromUtf8(calc::PaymentCalendar::YearsAndMonths(
                                 t->payoffPeriod, schedule_->Terms().repaymentTime));
         }

@@ -48,7 +48,7 @@ const calc::RepaymentFields kExample = {"300000", "25",     "66.667", "6.5",
                                         "200000", "33.333", "5.99",   "100000"};
 
 std::array<std::string, loan::kLoanCols> ExampleLoan(const std::string& code) {
-    return {code,   "300000", "25", "66.667",    "6.5",        "200000", "33.333",
+    return {code,   "300000", "25",      "66.667",    "6.5",        "200000", "33.333",
             "5.99", "100000", "Monthly", "$1,994.10", "$23,929.25", "Yes"};
 }
 
@@ -291,11 +291,11 @@ void tst_scheduleplan::plan_enteredByKeysAlone() {
     // Every plan control is on the Tab path, between the extra payment and the table, named.
     window->txtExtra()->setFocus();
     const QList<QWidget*> order = {
-        window->chkStart(),       window->dtpStart(),      window->txtFixedYears(),
-        window->txtRevertRate(),  window->grdRates(),      window->cmdPlan(0, 0),
-        window->cmdPlan(0, 1),    window->cmdPlan(0, 2),   window->grdLumps(),
-        window->cmdPlan(1, 0),    window->cmdPlan(1, 1),   window->cmdPlan(1, 2),
-        window->chkKeepPayment(), window->chkKeepTerm(),   window->chkCarryOver(),
+        window->chkStart(),       window->dtpStart(),    window->txtFixedYears(),
+        window->txtRevertRate(),  window->grdRates(),    window->cmdPlan(0, 0),
+        window->cmdPlan(0, 1),    window->cmdPlan(0, 2), window->grdLumps(),
+        window->cmdPlan(1, 0),    window->cmdPlan(1, 1), window->cmdPlan(1, 2),
+        window->chkKeepPayment(), window->chkKeepTerm(), window->chkCarryOver(),
         window->grdSchedule()};
     for (QWidget* next : order) {
         Key(window.get(), Qt::Key_Tab);
@@ -330,8 +330,10 @@ void tst_scheduleplan::rows_markedWhereSomethingHappens() {
                 .startsWith(QStringLiteral("Period 13 Variable Principal. The variable rate "
                                            "changes to 7.25%.")));
     QVERIFY(changed.data(Qt::FontRole).value<QFont>().bold());
-    QVERIFY(model->index(23, 0).data(Qt::ToolTipRole).toString().startsWith(
-        QStringLiteral("Lump sum of $2,000.00 into the variable part.")));
+    QVERIFY(model->index(23, 0)
+                .data(Qt::ToolTipRole)
+                .toString()
+                .startsWith(QStringLiteral("Lump sum of $2,000.00 into the variable part.")));
     // Quiet periods are not marked.
     for (const int row : {0, 11, 13, 22, 24})
         QVERIFY(model->index(row, 1).data(Qt::ToolTipRole).isNull());
@@ -359,7 +361,7 @@ void tst_scheduleplan::payoff_yearsAndMonthsWithoutStart() {
 
 void tst_scheduleplan::zeroPart_hasNoColumns() {
     ScriptedInteraction ui;
-    const calc::RepaymentFields variableOnly = {"300000", "25", "100", "6.5",
+    const calc::RepaymentFields variableOnly = {"300000", "25", "100",  "6.5",
                                                 "300000", "0",  "5.99", "0"};
     const auto window = OpenWindow(variableOnly);
     QVERIFY(window->Schedule());
@@ -392,10 +394,10 @@ void tst_scheduleplan::printAndCsv_withDates() {
                 return line.simplified();
         return QString();
     };
-    QVERIFY(row(QStringLiteral("2")).startsWith(QStringLiteral("2 ") +
-                                                DateEdit::Text(Ymd(2026, 2, 28)) + u' '));
-    QVERIFY(row(QStringLiteral("13*")).startsWith(QStringLiteral("13* ") +
-                                                  DateEdit::Text(Ymd(2027, 1, 31))));
+    QVERIFY(row(QStringLiteral("2"))
+                .startsWith(QStringLiteral("2 ") + DateEdit::Text(Ymd(2026, 2, 28)) + u' '));
+    QVERIFY(row(QStringLiteral("13*"))
+                .startsWith(QStringLiteral("13* ") + DateEdit::Text(Ymd(2027, 1, 31))));
     QVERIFY(lines.contains(
         QStringLiteral("* Period 13: The variable rate changes to 7.25%. The variable part's "
                        "installment becomes %1.")
@@ -582,8 +584,7 @@ void tst_scheduleplan::loanTable_contextMenu() {
     QTest::keyClick(menu, Qt::Key_D);
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     QCOMPARE(w.Table.LoanCount(), 1);
-    QCOMPARE(QString::fromStdString(std::string(w.Table.Grid.TextAt(1, 0))),
-             QStringLiteral("CAR"));
+    QCOMPARE(QString::fromStdString(std::string(w.Table.Grid.TextAt(1, 0))), QStringLiteral("CAR"));
 }
 
 QTEST_MAIN(tst_scheduleplan)
