@@ -115,6 +115,7 @@ class tst_scheduleplan : public QObject {
     void keptWithTheLoans_saveOpenSaveAs();
     void damagedPlanFile_loansOpenFileUntouched();
     void loanTable_contextMenu();
+    void fromDetails_theLoansPlan();
 };
 
 void tst_scheduleplan::plan_enteredByKeysAlone() {
@@ -585,6 +586,41 @@ void tst_scheduleplan::loanTable_contextMenu() {
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     QCOMPARE(w.Table.LoanCount(), 1);
     QCOMPARE(QString::fromStdString(std::string(w.Table.Grid.TextAt(1, 0))), QStringLiteral("CAR"));
+}
+
+// The schedule opened from the loan details dialog starts from the loan's plan and keeps what
+// is changed there, as the one from the Grid menu does.
+void tst_scheduleplan::fromDetails_theLoansPlan() {
+    ScriptedInteraction ui;
+    ui.ExpectStartUp();
+    frmLoan w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    w.Table.WriteLoan(1, ExampleLoan("HOME"));
+    w.Table.FileChanged = false;
+    calc::LoanPlan plan;
+    plan.fixedYears = 2;
+    w.File.SetPlan("HOME", plan);
+    w.Table.FileChanged = false;
+    QString seen;
+    ui.ExpectDialog([](QDialog& details) {
+        QTest::keyClick(&details, Qt::Key_R, Qt::ControlModifier);
+        QTest::mouseClick(details.findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                          Qt::LeftButton);
+    });
+    ui.ExpectDialog([&seen](QDialog& dialog) {
+        auto* window = qobject_cast<frmSchedule*>(&dialog);
+        seen = window->txtFixedYears()->text();
+        QTest::keyClick(&dialog, Qt::Key_Y, Qt::AltModifier);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    w.Table.Grid.SetRow(1);
+    QTest::keyClick(w.GridView, Qt::Key_E, Qt::ControlModifier);
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+    QCOMPARE(seen, QStringLiteral("2"));
+    plan.carryOver = true;
+    QVERIFY(loan::PlanFile::Same(w.File.PlanOf("HOME"), plan));
+    QVERIFY(w.File.Modified());
 }
 
 QTEST_MAIN(tst_scheduleplan)
