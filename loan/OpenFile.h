@@ -2,6 +2,7 @@
 
 #include "LoanFileReader.h"
 #include "LoanTable.h"
+#include "PlanFile.h"
 
 #include "safefile/FileIdentity.h"
 #include "safefile/FileSystem.h"
@@ -30,7 +31,8 @@ struct Notice {
 // The file the loan table belongs to, and all that belongs with it: its name as the system holds
 // it, the file as it was at open or at the last save (to notice another program's write), how
 // many loans it held then, whether a query by example has hidden some of them since, the bytes
-// after its last whole loan that a save will drop, and the backup copies already pointed out.
+// after its last whole loan that a save will drop, the backup copies already pointed out, and the
+// loans' plans, which live in a file of their own beside the loan file (PlanFile).
 // It decides which questions a command must ask first and what the outcome of a read or a write
 // means for the user; the window asks them and shows what it is told. Texts name files by their
 // bytes, which the window decodes as it decodes any file name.
@@ -58,19 +60,35 @@ class OpenFile {
     // Before a save to target; each question in turn, all of them answered Yes to go on. Only a
     // save over the table's own file asks: when a query by example hid loans the save would
     // drop, when the file ends with bytes the save would drop, and when another program has
-    // changed the file since it was opened or saved here.
+    // changed the file since it was opened or saved here. Any save asks before it replaces a plan
+    // file that could not be read when the loans were opened.
     std::vector<Question> BeforeSaveOver(const std::string& target) const;
 
     // After the table was read from path (the reader left the table as it was on failure): the
-    // file becomes the table's on success. What to tell the user, in order.
+    // file becomes the table's on success, and the plans beside it the table's plans. What to
+    // tell the user, in order.
     std::vector<Notice> AfterRead(const std::string& path, const ReadResult& read);
-    // After the table was written to target: the file becomes the table's, and the table
-    // unmodified, only on success. What to tell the user, in order; nothing after a plain
-    // success.
+    // After the table was written to target: the file becomes the table's on success, and then
+    // the plans of the table's loans are written beside it; the table is unmodified only when
+    // both were saved. What to tell the user, in order; nothing after a plain success.
     std::vector<Notice> AfterWrite(const std::string& target, const safefile::WriteOutcome& result,
                                    bool existed);
 
+    // The plan of the loan of code (blanks around it ignored); an empty plan for none.
+    calc::LoanPlan PlanOf(std::string_view code) const;
+    // Keeps plan as the loan's; a plan that differs from the one kept is an unsaved change of
+    // the table. An empty plan is no plan.
+    void SetPlan(std::string_view code, const calc::LoanPlan& plan);
+    // The table starts anew (File > New): no loan, so no plan.
+    void ForgetPlans();
+    // Every plan kept, those of loans a query hides or the user deleted since the last save too.
+    const Plans& AllPlans() const { return plans_; }
+
   private:
+    // Reads the plans beside path after the loans were read from it.
+    void ReadPlans(const std::string& path, std::vector<Notice>& notices);
+    // Writes the plans of the table's loans beside target; false, with a notice, on failure.
+    bool WritePlans(const std::string& target, std::vector<Notice>& notices);
     // The file as this window last read or wrote it.
     void Remember(const std::optional<safefile::FileIdentity>& identity);
     // Copies of path kept from writes that did not finish, each pointed out once a run.
@@ -84,6 +102,9 @@ class OpenFile {
     bool queryHid_ = false;
     std::size_t tailBytes_ = 0;
     std::set<std::string> backupsPointedOut_;
+    Plans plans_;
+    // A plan file found unreadable at open, left as it is until a save is allowed to replace it.
+    std::optional<std::string> unreadablePlans_;
 };
 
 } // namespace loan

@@ -10,6 +10,7 @@
 #include "loan/LoanGrid.h"
 #include "loan/LoanQuery.h"
 #include "loan/LoanTable.h"
+#include "loan/OpenFile.h"
 #include "ui/common/AccessKeyPress.h"
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Interaction.h"
@@ -717,8 +718,10 @@ void frmLoanDetails::ShowSchedule() {
     calc::RepaymentFields fields;
     for (int i = 0; i < calc::FieldCode; ++i)
         fields[static_cast<std::size_t>(i)] = Utf8(txtLoanRec_[i]->text());
-    frmSchedule::Show(this, txtLoanRec_[calc::FieldCode]->text(), fields,
-                      table_.RepaymentTimeIndex);
+    const QString code = txtLoanRec_[calc::FieldCode]->text();
+    calc::LoanPlan plan = plans_ ? plans_->PlanOf(Utf8(code)) : calc::LoanPlan{};
+    frmSchedule::Show(this, code, fields, table_.RepaymentTimeIndex, &plan);
+    if (plans_) plans_->SetPlan(Utf8(code), plan);
 }
 
 // The headings and cells of the results table, wherever they are placed within the dialog.

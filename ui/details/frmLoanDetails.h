@@ -19,6 +19,7 @@ class ResultsTable;
 namespace loan {
 class LoanGrid;
 class LoanTable;
+class OpenFile;
 } // namespace loan
 
 // The loan details dialog: entry of one loan with its results table recomputed at every key.
@@ -47,6 +48,9 @@ class frmLoanDetails : public QDialog {
     // Offered before a query replaces a table with unsaved loans; false keeps the dialog open.
     void SetSaveFirst(std::function<bool()> saveFirst) { saveFirst_ = std::move(saveFirst); }
     // Told when a query by example has dropped loans from the table.
+    // Where the schedule's plan of a loan is kept; without it the schedule starts with no plan
+    // and its plan is not kept.
+    void SetPlans(loan::OpenFile* plans) { plans_ = plans; }
     void SetQueryDropped(std::function<void()> queryDropped) {
         queryDropped_ = std::move(queryDropped);
     }
@@ -112,6 +116,7 @@ class frmLoanDetails : public QDialog {
     std::function<void()> makeUntitled_;
     std::function<bool()> saveFirst_;
     std::function<void()> queryDropped_;
+    loan::OpenFile* plans_ = nullptr;
 
     std::array<QLineEdit*, kFields> txtLoanRec_{};
     std::array<ClickLabel*, kFields> lblLoanRec_{};

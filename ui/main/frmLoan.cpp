@@ -197,6 +197,8 @@ void frmLoan::BuildControls() {
     connect(PicSearchUp, &PictureBox::MouseDown, this, &frmLoan::PicSearchUp_MouseDown);
     connect(PicSearchUp, &PictureBox::MouseUp, this, &frmLoan::PicSearchUp_MouseUp);
     connect(GridView, &LoanGridView::DblClick, this, &frmLoan::Grid_DblClick);
+    GridView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(GridView, &QWidget::customContextMenuRequested, this, &frmLoan::Grid_ContextMenu);
 
     const QSize client_size = Twips::Size(this, kClientWidth, kClientHeight);
     resize(client_size.width(), client_size.height() + menuBar()->sizeHint().height());
@@ -440,13 +442,16 @@ bool frmLoan::WriteLoanFile(const QString& target) {
     const std::vector<loan::Notice> notices = File.AfterWrite(path, result, existed);
     SetCaption();
     Tell(this, notices);
-    return result.Saved();
+    // The loans may be saved without their plans; then not everything is, and the command that
+    // asked for the save stops.
+    return result.Saved() && !File.Modified();
 }
 
 void frmLoan::FileNewCommand() {
     if (!SaveFirst()) return;
     BusyPointer::Scope busy;
     MakeUntitled();
+    File.ForgetPlans();
     {
         loan::LoanGrid::Batch reset(Table.Grid, loan::LoanGrid::Batch::Kind::Reset);
         Table.Clear();
@@ -514,6 +519,7 @@ frmLoanDetails& frmLoan::LoanDetails() {
         // unasked.
         details_->SetQueryDropped([this] { File.QueryHidLoans(); });
         details_->SetSaveFirst([this] { return SaveFirst(nullptr, SaveBefore::Query); });
+        details_->SetPlans(&File);
     }
     return *details_;
 }
@@ -589,7 +595,31 @@ void frmLoan::ShowSchedule() {
             kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Information);
         return;
     }
-    frmSchedule::Show(this, QtText::FromUtf8(grid.TextAt(row, loan::ColCode)),
-                      loan::LoanTable::FieldsOfRow(grid, row),
-                      loan::RepaymentTimeIndexOf(grid.TextAt(row, loan::ColRepaymentTime)));
+    const std::string code(grid.TextAt(row, loan::ColCode));
+    calc::LoanPlan plan = File.PlanOf(code);
+    frmSchedule::Show(this, QtText::FromUtf8(code), loan::LoanTable::FieldsOfRow(grid, row),
+                      loan::RepaymentTimeIndexOf(grid.TextAt(row, loan::ColRepaymentTime)),
+                      &plan);
+    File.SetPlan(code, plan);
+}
+
+void frmLoan::Grid_ContextMenu(const QPoint& position) {
+    // The loans' own commands where the loans are; the click has made its row the current one.
+    if (!mnuLoans_) {
+        mnuLoans_ = new QMenu(this);
+        mnuLoans_->setObjectName(QStringLiteral("mnuLoans"));
+        mnuLoans_->setAccessibleName(QStringLiteral("Loan"));
+        for (const int item : {GridEdit, GridDelete, GridSchedule}) {
+            QAction* action = mnuGridItem(item);
+            action->setShortcutVisibleInContextMenu(true);
+            mnuLoans_->addAction(action);
+        }
+    }
+    QPoint at = position;
+    // The menu key: beside the current cell rather than wherever the pointer happens to be.
+    if (!GridView->viewport()->rect().contains(position) || position == QPoint(-1, -1)) {
+        const QRect cell = GridView->visualRect(GridView->currentIndex());
+        at = cell.isValid() ? cell.center() : QPoint(0, 0);
+    }
+    mnuLoans_->popup(GridView->viewport()->mapToGlobal(at));
 }

@@ -16,6 +16,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -214,8 +215,18 @@ void tst_schedule::keyboard_tabOrderAndNames() {
     ScriptedInteraction ui;
     const auto window = OpenWindow();
     QCOMPARE(QApplication::focusWidget(), window->cboTime());
-    const QList<QWidget*> order = {window->txtExtra(),  window->grdSchedule(), window->cmdPrint(),
-                                   window->cmdExport(), window->cmdClose(),    window->cboTime()};
+    // The plan's controls lie between the extra payment and the table (the start date's field
+    // only once there is a start date).
+    const QList<QWidget*> order = {window->txtExtra(),       window->chkStart(),
+                                   window->txtFixedYears(),  window->txtRevertRate(),
+                                   window->grdRates(),       window->cmdPlan(0, 0),
+                                   window->cmdPlan(0, 1),    window->cmdPlan(0, 2),
+                                   window->grdLumps(),       window->cmdPlan(1, 0),
+                                   window->cmdPlan(1, 1),    window->cmdPlan(1, 2),
+                                   window->chkKeepPayment(), window->chkKeepTerm(),
+                                   window->chkCarryOver(),   window->grdSchedule(),
+                                   window->cmdPrint(),       window->cmdExport(),
+                                   window->cmdClose(),       window->cboTime()};
     for (QWidget* next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
