@@ -1,5 +1,5 @@
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/RunOnlySettings.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/RunOnlySettings.h"
 #include "ui/main/CommandLine.h"
 #include "ui/main/TerminationSignals.h"
 #include "ui/main/frmLoan.h"

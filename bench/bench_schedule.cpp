@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+
 namespace {
 
 const calc::RepaymentFields kLoan = {"300000", "40",     "66.667", "6.5",
@@ -23,6 +25,42 @@ void BM_Schedule40YearsWeekly(benchmark::State& state) {
 // Without an extra payment, and with $100 a week (the schedule and the one it is measured
 // against).
 BENCHMARK(BM_Schedule40YearsWeekly)->Arg(0)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The same loan through a busy plan: a start date, 5 years fixed, 40 changes of the variable rate
+// (which the fixed part follows once its fixed period is over) and 20 lump sums of $2,000 into
+// either part. Target: < 0.2 ms, the schedule without the plan's extra money included.
+calc::LoanPlan BusyPlan(bool paymentStays) {
+    calc::LoanPlan plan;
+    plan.start = std::chrono::year_month_day{std::chrono::year(2025), std::chrono::month(1),
+                                             std::chrono::day(6)};
+    plan.fixedYears = 5;
+    // A payment that stays must keep ahead of the interest: rates up to the one it starts at.
+    for (int i = 0; i < 40; ++i)
+        plan.rateChanges.push_back({27 + 52 * i, (paymentStays ? 3.5 : 5.0) + (i % 7) * 0.5});
+    for (int i = 0; i < 20; ++i)
+        plan.lumpSums.push_back(
+            {50 + 100 * i, 200000, i % 2 ? calc::PlanPart::Fixed : calc::PlanPart::Variable});
+    if (paymentStays) {
+        plan.afterRateChange = calc::AfterRateChange::PaymentStays;
+        plan.afterLumpSum = calc::AfterLumpSum::PaymentFollows;
+        plan.carryOver = true;
+    }
+    return plan;
+}
+
+void BM_Schedule40YearsWeeklyPlanned(benchmark::State& state) {
+    const calc::LoanPlan plan = BusyPlan(state.range(0) != 0);
+    for (auto _ : state) {
+        auto result = calc::LoanSchedule::FromFields(kLoan, 1, 0, plan);
+        benchmark::DoNotOptimize(result.schedule->Variable().Rows().data());
+    }
+    const auto result = calc::LoanSchedule::FromFields(kLoan, 1, 0, plan);
+    state.counters["rows"] = static_cast<double>(result.schedule->Periods());
+    state.counters["events"] = static_cast<double>(result.schedule->Events().size());
+}
+// With the default choices, and with the payment staying after rate changes, following lump
+// sums and going on into the other part.
+BENCHMARK(BM_Schedule40YearsWeeklyPlanned)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_ScheduleCsv(benchmark::State& state) {
     const auto result = calc::LoanSchedule::FromFields(kLoan, 1);

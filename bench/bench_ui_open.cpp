@@ -3,7 +3,7 @@
 // row. Targets: open <= 1.5 s, move <= 50 ms.
 //   build/<dir>/bench/bench_ui_open [loans] [repetitions]
 #include "loan/LoanTable.h"
-#include "ui/dialogs/AppTitle.h"
+#include "ui/common/AppTitle.h"
 #include "ui/main/LoanGridView.h"
 #include "ui/main/frmLoan.h"
 #include "ui/tests/ScriptedInteraction.h"

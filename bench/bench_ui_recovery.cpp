@@ -5,7 +5,7 @@
 // the background).
 //   build/<dir>/bench/bench_ui_recovery [loans] [repetitions]
 #include "loan/LoanTable.h"
-#include "ui/dialogs/AppTitle.h"
+#include "ui/common/AppTitle.h"
 #include "ui/main/frmLoan.h"
 #include "ui/tests/ScriptedInteraction.h"
 

@@ -421,12 +421,20 @@ std::string AmountText(std::string_view cell, bool dollar) {
 std::optional<std::int64_t> AmountCents(std::string_view text) {
     std::int64_t whole = 0, fraction = 0;
     int integerDigits = 0, decimals = -1; // -1: no point yet
+    // Thousands grouped as the program writes them ("1,000", "12,345.50"): every comma starts a
+    // group of exactly three digits, after one to three leading ones.
+    int groupDigits = -1; // digits since the last comma; -1 before any
     for (const char c : text) {
         if (c == '.' && decimals < 0) {
+            if (groupDigits >= 0 && groupDigits != 3) return std::nullopt;
             decimals = 0;
+        } else if (c == ',' && decimals < 0 && integerDigits > 0 &&
+                   (groupDigits < 0 ? integerDigits <= 3 : groupDigits == 3)) {
+            groupDigits = 0;
         } else if (c >= '0' && c <= '9' && decimals < 0 && integerDigits < 8) {
             whole = whole * 10 + (c - '0');
             ++integerDigits;
+            if (groupDigits >= 0) ++groupDigits;
         } else if (c >= '0' && c <= '9' && decimals >= 0 && decimals < 2) {
             fraction = fraction * 10 + (c - '0');
             ++decimals;
@@ -435,6 +443,7 @@ std::optional<std::int64_t> AmountCents(std::string_view text) {
         }
     }
     if (integerDigits == 0 && decimals <= 0) return std::nullopt;
+    if (decimals < 0 && groupDigits >= 0 && groupDigits != 3) return std::nullopt;
     for (int d = std::max(decimals, 0); d < 2; ++d)
         fraction *= 10;
     return whole * 100 + fraction;

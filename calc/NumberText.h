@@ -37,7 +37,8 @@ std::optional<double> StrictNumber(std::string_view text);
 std::string AmountText(std::string_view cell, bool dollar);
 
 // An amount of dollars typed as the program's amount fields take it: digits with at most one
-// "." and two decimals, at most 99,999,999.99, nothing else. Its cents, or empty otherwise.
+// "." and two decimals, at most 99,999,999.99, the whole dollars written plain or grouped by
+// threes with commas ("1000.50", "1,000.50"), nothing else. Its cents, or empty otherwise.
 std::optional<std::int64_t> AmountCents(std::string_view text);
 
 } // namespace calc

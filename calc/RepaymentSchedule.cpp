@@ -30,9 +30,13 @@ std::optional<double> RepaymentSchedule::ExactPayment(const Terms& terms) {
     return PMT(AnnualFraction(terms.ratePercent) / n, n * terms.years, -terms.amount);
 }
 
+double RepaymentSchedule::PeriodRate(double ratePercent, double periodsPerYear) {
+    return AnnualFraction(ratePercent) / periodsPerYear;
+}
+
 RepaymentSchedule::RepaymentSchedule(const Terms& terms, Cents regularPayment, bool keepRows)
-    : amount_(ToCents(terms.amount)), regularPayment_(regularPayment),
-      ratePerPeriod_(AnnualFraction(terms.ratePercent) / terms.periodsPerYear), balance_(amount_),
+    : amount_(ToCents(terms.amount)), regularPayment_(regularPayment), payment_(regularPayment),
+      ratePerPeriod_(PeriodRate(terms.ratePercent, terms.periodsPerYear)), balance_(amount_),
       keepRows_(keepRows) {
     // 25 years monthly is 300 periods, though 12 x 25 in doubles may come out a hair above;
     // 2.5 years weekly is 130.36 periods, so 131 payments.
@@ -53,9 +57,9 @@ Cents RepaymentSchedule::PayPeriod(Cents extra) {
     ScheduleRow row;
     row.interest = static_cast<Cents>(interest);
     const Cents owed = balance_ + row.interest;
-    row.payment = regularPayment_ + extra;
+    row.payment = payment_ + extra;
     if (period >= lastPeriod_ || row.payment >= owed) row.payment = owed;
-    const Cents extraUsed = std::clamp<Cents>(row.payment - regularPayment_, 0, extra);
+    const Cents extraUsed = std::clamp<Cents>(row.payment - payment_, 0, extra);
     balance_ -= row.Principal();
     row.balance = balance_;
     if (keepRows_) rows_.push_back(row);
@@ -64,6 +68,36 @@ Cents RepaymentSchedule::PayPeriod(Cents extra) {
     totals_.principal += row.Principal();
     totals_.payoffPeriod = period;
     return extra - extraUsed;
+}
+
+std::optional<RepaymentSchedule::Bill> RepaymentSchedule::NextBill() {
+    if (balance_ <= 0 || overflowed_) return std::nullopt;
+    const double interest = RoundHalfEven(static_cast<double>(balance_) * ratePerPeriod_, 0);
+    if (!(interest + static_cast<double>(balance_) <= static_cast<double>(kMaxBalance))) {
+        overflowed_ = true;
+        return std::nullopt;
+    }
+    Bill bill;
+    bill.interest = static_cast<Cents>(interest);
+    bill.owed = balance_ + bill.interest;
+    bill.due = std::min(payment_, bill.owed);
+    bill.last = totals_.payoffPeriod + 1 >= lastPeriod_;
+    return bill;
+}
+
+void RepaymentSchedule::Pay(const Bill& bill, Cents more) {
+    ScheduleRow row;
+    row.interest = bill.interest;
+    row.payment = bill.last ? bill.owed : std::min(bill.owed, bill.due + more);
+    balance_ -= row.Principal();
+    row.balance = balance_;
+    // Not push_back: with a second caller GCC stops inlining it into PayPeriod, whose every
+    // period it then costs (a tenth of the plain schedule's time).
+    if (keepRows_) rows_.emplace_back(row);
+    totals_.payments += row.payment;
+    totals_.interest += row.interest;
+    totals_.principal += row.Principal();
+    ++totals_.payoffPeriod;
 }
 
 void RepaymentSchedule::PayToEnd() {

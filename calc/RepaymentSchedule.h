@@ -53,11 +53,36 @@ class RepaymentSchedule {
     // Without keepRows only the totals are kept.
     RepaymentSchedule(const Terms& terms, Cents regularPayment, bool keepRows = true);
 
-    // Pays the next period: the regular payment and up to extra more, never more than is owed.
-    // Returns what is left of extra. A cleared schedule takes nothing and returns all of it.
+    // The rate per period as the results table reads the annual rate: through a text of 15
+    // significant digits, then divided by the periods a year.
+    static double PeriodRate(double ratePercent, double periodsPerYear);
+
+    // Pays the next period: the payment and up to extra more, never more than is owed. Returns
+    // what is left of extra. A cleared schedule takes nothing and returns all of it.
     Cents PayPeriod(Cents extra = 0);
     // Pays every remaining period without extra.
     void PayToEnd();
+
+    // A loan whose parts share their periods' money (lump sums, a paid-off part's payment) asks
+    // each part for its bill first and pays it after: PayPeriod in two steps.
+    struct Bill {
+        Cents interest = 0;
+        Cents owed = 0;    // the balance and its interest: what clears the part
+        Cents due = 0;     // the payment, or what is owed where that is less
+        bool last = false; // the part's last period: it pays all it owes whatever it is given
+    };
+    // The next period's bill; empty for a cleared part, and for one whose balance outgrew what
+    // can be counted (then Overflowed()).
+    std::optional<Bill> NextBill();
+    // Pays the bill and more on top of what is due, up to what is owed.
+    void Pay(const Bill& bill, Cents more);
+
+    // The rate per period from the next period on.
+    void SetRatePerPeriod(double rate) { ratePerPeriod_ = rate; }
+    // The payment from the next period on.
+    void SetPayment(Cents payment) { payment_ = payment; }
+    // The period whose payment clears the part, from now on.
+    void SetLastPeriod(int period) { lastPeriod_ = period; }
 
     bool Cleared() const { return balance_ <= 0; }
     // True when a balance outgrew what the schedule can count (a payment of a fraction of a
@@ -65,8 +90,14 @@ class RepaymentSchedule {
     bool Overflowed() const { return overflowed_; }
 
     Cents Amount() const { return amount_; }
+    // The payment the part starts with.
     Cents RegularPayment() const { return regularPayment_; }
-    // The period whose payment clears whatever is left: the one holding the end of the term.
+    // The payment in force: the regular payment unless the part was told another.
+    Cents Payment() const { return payment_; }
+    double RatePerPeriod() const { return ratePerPeriod_; }
+    Cents Balance() const { return balance_; }
+    // The period whose payment clears whatever is left: the one holding the end of the term,
+    // unless the part was told another.
     int LastPeriod() const { return lastPeriod_; }
 
     const std::vector<ScheduleRow>& Rows() const { return rows_; }
@@ -75,6 +106,7 @@ class RepaymentSchedule {
   private:
     Cents amount_ = 0;
     Cents regularPayment_ = 0;
+    Cents payment_ = 0;
     double ratePerPeriod_ = 0;
     int lastPeriod_ = 0;
     Cents balance_ = 0;

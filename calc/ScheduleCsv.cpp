@@ -1,15 +1,19 @@
 #include "ScheduleCsv.h"
 
 #include "LoanSchedule.h"
+#include "PaymentCalendar.h"
 
 #include <charconv>
+#include <string_view>
 
 namespace calc {
 
 namespace {
 
-constexpr const char* kHeading =
-    "Period,Variable Payment,Variable Interest,Variable Principal,Variable Balance,"
+constexpr std::string_view kPeriodHeading = "Period,";
+constexpr std::string_view kDateHeading = "Date,";
+constexpr std::string_view kAmountsHeading =
+    "Variable Payment,Variable Interest,Variable Principal,Variable Balance,"
     "Fixed Payment,Fixed Interest,Fixed Principal,Fixed Balance,"
     "Loan Payment,Loan Interest,Loan Principal,Loan Balance\r\n";
 
@@ -53,11 +57,18 @@ std::string ScheduleCsv::Amount(Cents cents) {
 std::string ScheduleCsv::Text(const LoanSchedule& schedule) {
     const auto& variable = schedule.Variable().Rows();
     const auto& fixed = schedule.Fixed().Rows();
-    std::string text = kHeading;
-    text.reserve(text.size() + schedule.Periods() * 160);
+    const bool dated = schedule.HasDates();
+    std::string text(kPeriodHeading);
+    if (dated) text += kDateHeading;
+    text += kAmountsHeading;
+    text.reserve(text.size() + schedule.Periods() * (dated ? 171 : 160));
     for (std::size_t k = 0; k < schedule.Periods(); ++k) {
         char period[24];
         text.append(period, std::to_chars(period, period + sizeof period, k + 1).ptr);
+        if (dated) {
+            text += ',';
+            text += PaymentCalendar::Iso(*schedule.DateOf(static_cast<int>(k + 1)));
+        }
         AppendRow(text, k < variable.size() ? &variable[k] : nullptr);
         AppendRow(text, k < fixed.size() ? &fixed[k] : nullptr);
         const ScheduleRow loan = schedule.Row(k);

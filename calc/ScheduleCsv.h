@@ -10,8 +10,9 @@ namespace calc {
 class LoanSchedule;
 
 // A loan's schedule as comma-separated values (RFC 4180): a heading line, then one line per
-// period: the period, then payment, interest, principal and balance of the variable part, the
-// fixed part and the whole loan. Amounts are plain numbers with two decimals and no grouping
+// period: the period, its date (yyyy-mm-dd) where the loan's plan has a start date, then
+// payment, interest, principal and balance of the variable part, the fixed part and the whole
+// loan. Amounts are plain numbers with two decimals and no grouping
 // (1234.50, -0.25); a part that is paid off leaves its four fields empty. Lines end with CR LF.
 class ScheduleCsv {
   public:

@@ -2,19 +2,28 @@
 // filter and the print-out's amount text: no text the calculation writes may show an infinity
 // or a NaN, and a complete table is either a failure or 14 currency texts and an empty Cel(2).
 // The same loan's repayment schedule, where it has one, clears to $0.00, repays the amounts to
-// the cent and pays the table's instalment.
+// the cent and pays the table's instalment. Through a random plan (start date, fixed period,
+// rate changes, lump sums, the three choices) it does so too, each period's interest being the
+// balance before it at the rate the plan puts in force; a plan it cannot follow is refused for a
+// reason that plan can have.
 //
 // Input: one byte for the changed field, two for a typed key, one each for caret and
-// selection, then texts separated by line feeds (fields 0..8, then the previous cells).
+// selection, then texts separated by line feeds (fields 0..8, then the previous cells). The
+// plan is read from the input's last bytes backwards, as FuzzedDataProvider reads numbers.
 
 #include "calc/KeyFilter.h"
+#include "calc/LoanPlan.h"
 #include "calc/LoanSchedule.h"
 #include "calc/LoanSplit.h"
 #include "calc/NumberText.h"
+#include "calc/PaymentCalendar.h"
 #include "calc/RepaymentTable.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +62,85 @@ bool IsCurrencyText(std::string_view text) {
     const std::size_t point = text.size() - 3;
     return text[point] == '.' && std::isdigit(static_cast<unsigned char>(text[point + 1])) &&
            std::isdigit(static_cast<unsigned char>(text[point + 2]));
+}
+
+using Date = std::chrono::year_month_day;
+
+// A plan for a loan whose term ends in period last: events mostly inside it, now and then past it,
+// by period or (with a start date) by date; dates that may not exist.
+calc::LoanPlan RandomPlan(FuzzedDataProvider& in, int last, int repaymentTime) {
+    calc::LoanPlan plan;
+    const auto flags = in.ConsumeIntegral<std::uint16_t>();
+    const auto rate = [&in] { return in.ConsumeIntegralInRange<int>(0, 3000) / 100.0; };
+    if (flags & 1) {
+        plan.start = Date{std::chrono::year(in.ConsumeIntegralInRange<int>(1900, 2200)),
+                          std::chrono::month(in.ConsumeIntegralInRange<unsigned>(1, 12)),
+                          std::chrono::day(in.ConsumeIntegralInRange<unsigned>(1, 31))};
+    }
+    const auto when = [&]() -> calc::PlanWhen {
+        const int period = flags & 2 ? in.ConsumeIntegralInRange<int>(0, last + 3)
+                                     : in.ConsumeIntegralInRange<int>(1, std::max(1, last));
+        if (plan.start && plan.start->ok() && in.ConsumeBool()) {
+            const calc::PaymentCalendar calendar(*plan.start, repaymentTime);
+            const Date date = calendar.DateOf(period);
+            return Date{std::chrono::sys_days(date) -
+                        std::chrono::days(in.ConsumeIntegral<std::uint8_t>() % 20)};
+        }
+        return period;
+    };
+    if (flags & 4) {
+        plan.fixedYears = in.ConsumeIntegralInRange<int>(0, 400) / 8.0;
+        if (flags & 8) plan.revertRatePercent = rate();
+    }
+    if (flags & 16) plan.afterRateChange = calc::AfterRateChange::PaymentStays;
+    if (flags & 32) plan.afterLumpSum = calc::AfterLumpSum::PaymentFollows;
+    plan.carryOver = flags & 64;
+    for (int n = in.ConsumeIntegralInRange<int>(0, 8); n > 0; --n)
+        plan.rateChanges.push_back({when(), rate()});
+    for (int n = in.ConsumeIntegralInRange<int>(0, 6); n > 0; --n) {
+        const calc::PlanWhen at = when();
+        plan.lumpSums.push_back(
+            {at, in.ConsumeIntegralInRange<calc::Cents>(0, 10'000'000'000),
+             in.ConsumeBool() ? calc::PlanPart::Fixed : calc::PlanPart::Variable});
+    }
+    return plan;
+}
+
+// The annual rate the plan puts in force for a part in a period, read from the plan itself.
+double PlannedRate(const calc::LoanTerms& terms, const calc::PlanInPeriods& plan,
+                   calc::PlanPart part, int period) {
+    double variable = terms.variableRatePercent;
+    for (const calc::PeriodRate& change : plan.rateChanges)
+        if (change.period <= period) variable = change.ratePercent;
+    if (part == calc::PlanPart::Variable) return variable;
+    if (!plan.fixedPeriods || period <= *plan.fixedPeriods) return terms.fixedRatePercent;
+    return plan.revertRatePercent.value_or(variable);
+}
+
+void CheckPlanned(const calc::LoanSchedule& s, const calc::LoanPlan& plan, std::string_view what) {
+    const auto resolved = plan.Resolve(s.Terms().repaymentTime);
+    Check(resolved.plan.has_value(), "planned schedule of a refused plan", what);
+    for (const calc::PlanPart part : {calc::PlanPart::Variable, calc::PlanPart::Fixed}) {
+        const calc::RepaymentSchedule& p = s.Part(part);
+        calc::Cents balance = p.Amount(), principal = 0;
+        for (std::size_t k = 0; k < p.Rows().size(); ++k) {
+            const calc::ScheduleRow& row = p.Rows()[k];
+            const int period = static_cast<int>(k) + 1;
+            const double rate = calc::RepaymentSchedule::PeriodRate(
+                PlannedRate(s.Terms(), *resolved.plan, part, period), s.PeriodsPerYear());
+            Check(row.interest == static_cast<calc::Cents>(
+                                      calc::RoundHalfEven(static_cast<double>(balance) * rate, 0)),
+                  "planned interest", what);
+            balance -= row.Principal();
+            principal += row.Principal();
+            Check(row.balance == balance, "planned balance chain", what);
+        }
+        Check(balance == 0, "planned part not cleared", what);
+        Check(principal == p.Amount(), "planned part's amount not repaid", what);
+    }
+    Check(s.Totals().principal == s.Variable().Amount() + s.Fixed().Amount(), "planned principal",
+          what);
+    Check(!plan.start || (s.DateOf(1) && *s.DateOf(1) == *plan.start), "planned first date", what);
 }
 
 } // namespace
@@ -131,6 +219,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(table.failed ||
                   instalment == calc::CurrencyTextOf(static_cast<double>(s.Instalment()) / 100),
               "schedule instalment", instalment);
+
+        FuzzedDataProvider in(data, size);
+        const calc::LoanPlan plan = RandomPlan(in, s.Variable().LastPeriod(), time);
+        const calc::ScheduleResult planned =
+            calc::LoanSchedule::FromFields(entry, time, extra, plan);
+        const std::string& term = entry[calc::FieldTerm];
+        if (planned.schedule) {
+            CheckPlanned(*planned.schedule, plan, term);
+            Check(planned.schedule->Instalment() == s.Instalment(), "planned instalment", term);
+        } else {
+            Check(!calc::ScheduleProblemSentence(planned).empty(), "planned problem's sentence",
+                  term);
+            // Only a payment that stays after a rate change can fall behind the interest; a
+            // refused entry or a late event is one the plan has. Amounts near the largest may
+            // still make a payment too large, at any choice.
+            switch (planned.problem) {
+            case calc::ScheduleProblem::PaymentBelowInterest:
+                Check(plan.afterRateChange == calc::AfterRateChange::PaymentStays,
+                      "a payment that follows refused", term);
+                break;
+            case calc::ScheduleProblem::PlanRefused:
+                Check(!plan.Resolve(time).plan, "a plan refused that resolves", term);
+                break;
+            case calc::ScheduleProblem::EventAfterEnd:
+                Check(planned.period > s.Variable().LastPeriod(), "an event refused in time", term);
+                break;
+            case calc::ScheduleProblem::Runaway:
+            case calc::ScheduleProblem::TooLarge:
+            case calc::ScheduleProblem::NotCalculable:
+                break;
+            default:
+                Check(false, "planned schedule refused for a reason of the loan", term);
+            }
+        }
     }
 
     std::u16string text16;

@@ -7,6 +7,9 @@
 #include <array>
 #include <cstdio>
 #include <ctime>
+#include <string_view>
+
+#include <sys/stat.h>
 
 namespace loan {
 
@@ -64,6 +67,13 @@ Question OpenFile::BeforeReplacing() {
 
 std::vector<Question> OpenFile::BeforeSaveOver(const std::string& target) const {
     std::vector<Question> questions;
+    // Whoever's file it is, its plans were not this table's to lose.
+    if (unreadablePlans_ && *unreadablePlans_ == PlanFile::CompanionOf(target))
+        questions.push_back({"The plan file " + *unreadablePlans_ +
+                                 " could not be read when the loans were opened. Saving replaces "
+                                 "it with the plans of this table, and what it holds now is "
+                                 "lost. Replace it?",
+                             "Replace Plans?"});
     if (IsUntitled() || target != name_) return questions;
     if (queryHid_) {
         const int shown = table_.LoanCount();
@@ -114,6 +124,7 @@ std::vector<Notice> OpenFile::AfterRead(const std::string& path, const ReadResul
                  (tailBytes_ == 1 ? "is" : "are") + " not a whole loan. " +
                  (tailBytes_ == 1 ? "It is" : "They are") + " not shown, and " +
                  (tailBytes_ == 1 ? "it" : "they") + " will be dropped if the file is saved."});
+    ReadPlans(path, notices);
     PointOutBackups(path, notices);
     return notices;
 }
@@ -124,11 +135,12 @@ std::vector<Notice> OpenFile::AfterWrite(const std::string& target,
     using safefile::WriteState;
     if (result.state == WriteState::Saved) {
         name_ = target;
-        table_.FileChanged = false;
-        // The file holds them now.
-        ForgetRecoveryCopy();
         Remember(result.written);
         tailBytes_ = 0;
+        // The loans are saved either way; only with their plans is nothing left unsaved.
+        table_.FileChanged = !WritePlans(target, notices);
+        // The file holds them now, or the copy goes on for the plans it does not.
+        UpdateRecoveryCopy();
         PointOutBackups(target, notices);
         return notices;
     }
@@ -167,10 +179,103 @@ std::vector<Notice> OpenFile::AfterWrite(const std::string& target,
     return notices;
 }
 
-void OpenFile::KeepRecoveryCopies(const std::string& folder, const safefile::BackupStore& backups) {
+calc::LoanPlan OpenFile::PlanOf(std::string_view code) const {
+    const auto found = plans_.find(Trimmed(code));
+    return found == plans_.end() ? calc::LoanPlan{} : found->second;
+}
+
+void OpenFile::SetPlan(std::string_view code, const calc::LoanPlan& plan) {
+    const std::string key(Trimmed(code));
+    const auto found = plans_.find(key);
+    const bool empty = PlanFile::IsEmpty(plan);
+    if (found == plans_.end() ? empty : PlanFile::Same(found->second, plan)) return;
+    if (empty)
+        plans_.erase(found);
+    else
+        plans_[key] = plan;
+    table_.FileChanged = true;
+    if (changed_) changed_();
+}
+
+void OpenFile::ForgetPlans() {
+    plans_.clear();
+}
+
+void OpenFile::ReadPlans(const std::string& path, std::vector<Notice>& notices) {
+    const std::string companion = PlanFile::CompanionOf(path);
+    PlansRead read = PlanFile::Read(companion, fs_);
+    plans_ = std::move(read.plans);
+    unreadablePlans_.reset();
+    if (!read.Unreadable()) return;
+    // The loans are open all the same; the plan file waits, as it is, for a save that asks.
+    unreadablePlans_ = companion;
+    notices.push_back({Notice::Kind::Error,
+                       "The plans of these loans could not be read from " + companion + ": " +
+                           read.error +
+                           ".\n\nThe loans are open without their plans. The plan file is left "
+                           "as it is; saving the loans asks before replacing it."});
+}
+
+bool OpenFile::WritePlans(const std::string& target, std::vector<Notice>& notices) {
+    // Plans go with the loans the file now holds: those of deleted loans, and of loans a query
+    // hid and the save dropped, go with them.
+    Plans kept;
+    for (int row = 1; row <= table_.LoanCount(); ++row) {
+        const auto found = plans_.find(Trimmed(table_.Grid.TextAt(row, ColCode)));
+        if (found != plans_.end()) kept.insert(*found);
+    }
+    const std::string companion = PlanFile::CompanionOf(target);
+    struct stat info {};
+    // No plans and no plan file: nothing to say, and no file to leave beside the loans.
+    const bool there = fs_.Lstat(companion, &info) == 0;
+    if (kept.empty() && !there) {
+        plans_.clear();
+        if (unreadablePlans_ == companion) unreadablePlans_.reset();
+        return true;
+    }
+    const safefile::WriteOutcome result = PlanFile::Write(companion, kept, fs_);
+    if (result.Saved()) {
+        plans_ = std::move(kept);
+        if (unreadablePlans_ == companion) unreadablePlans_.reset();
+        return true;
+    }
+    std::string text = "The loans were saved to " + target + ", but their plans could not be "
+                       "saved to " + companion + ".\n\n" + result.error;
+    if (result.state == safefile::WriteState::Unconfirmed)
+        text = "The loans were saved to " + target + ". Their plans were written to " +
+               companion + ", but the system could not confirm that they are safely on disk.\n\n" +
+               result.error;
+    else if (there && (result.state == safefile::WriteState::FailedAsItWas ||
+                       result.state == safefile::WriteState::FailedRestored))
+        text += "\n\nThe plan file is as it was before.";
+    else if (!result.backup.empty())
+        text += "\n\nA copy of the plan file as it was is kept at " + result.backup + ".";
+    text += "\n\nThe loans stay marked unsaved: save again to keep their plans.";
+    notices.push_back({Notice::Kind::Error, text});
+    return false;
+}
+
+void OpenFile::KeepRecoveryCopies(const std::string& folder) {
     if (folder.empty() || recovery_) return;
     recoveryFolder_.emplace(folder, fs_);
-    recovery_ = std::make_unique<RecoveryWriter>(*recoveryFolder_, backups);
+    recovery_ = std::make_unique<RecoveryWriter>(*recoveryFolder_,
+                                                 UserFolders::Backups(RecoveryFolder::kSuffix));
+}
+
+std::string OpenFile::PlansForRecoveryCopy() const {
+    return plans_.empty() ? std::string() : PlanFile::Text(plans_);
+}
+
+void OpenFile::RestorePlansFromRecoveryCopy(const RecoveryHeader& header,
+                                            std::vector<Notice>& notices) {
+    PlansRead read = PlanFile::Parse(header.plans);
+    plans_ = std::move(read.plans);
+    unreadablePlans_.reset();
+    if (!header.unreadablePlans.empty()) unreadablePlans_ = header.unreadablePlans;
+    if (header.plans.empty() || !read.Unreadable()) return;
+    notices.push_back({Notice::Kind::Error,
+                       "The plans of the recovered loans could not be read: " + read.error +
+                           ".\n\nThe loans are recovered without their plans."});
 }
 
 RecoveryHeader OpenFile::RecoveryHeaderNow() const {
@@ -183,6 +288,7 @@ RecoveryHeader OpenFile::RecoveryHeaderNow() const {
     header.queryHid = queryHid_;
     header.tailBytes = tailBytes_;
     header.plans = PlansForRecoveryCopy();
+    header.unreadablePlans = unreadablePlans_.value_or(std::string());
     return header;
 }
 
@@ -292,7 +398,7 @@ std::vector<Notice> OpenFile::Recover(const LeftoverCopy& copy) {
     fileLoans_ = static_cast<int>(header.fileLoans);
     queryHid_ = header.queryHid && !name_.empty();
     tailBytes_ = static_cast<std::size_t>(header.tailBytes);
-    RestorePlansFromRecoveryCopy(header.plans);
+    RestorePlansFromRecoveryCopy(header, notices);
     // Unsaved, as they were: the file is written only when the user saves.
     table_.FileChanged = true;
     UpdateRecoveryCopy();

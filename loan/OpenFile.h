@@ -2,6 +2,7 @@
 
 #include "LoanFileReader.h"
 #include "LoanTable.h"
+#include "PlanFile.h"
 #include "RecoveryCopy.h"
 #include "RecoveryFolder.h"
 #include "RecoveryWriter.h"
@@ -11,6 +12,7 @@
 #include "safefile/FileSystem.h"
 #include "safefile/WriteOutcome.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -45,7 +47,8 @@ struct LeftoverCopy {
 // The file the loan table belongs to, and all that belongs with it: its name as the system holds
 // it, the file as it was at open or at the last save (to notice another program's write), how
 // many loans it held then, whether a query by example has hidden some of them since, the bytes
-// after its last whole loan that a save will drop, and the backup copies already pointed out.
+// after its last whole loan that a save will drop, the backup copies already pointed out, and the
+// loans' plans, which live in a file of their own beside the loan file (PlanFile).
 // It decides which questions a command must ask first and what the outcome of a read or a write
 // means for the user; the window asks them and shows what it is told. Texts name files by their
 // bytes, which the window decodes as it decodes any file name.
@@ -73,27 +76,40 @@ class OpenFile {
     // Before a save to target; each question in turn, all of them answered Yes to go on. Only a
     // save over the table's own file asks: when a query by example hid loans the save would
     // drop, when the file ends with bytes the save would drop, and when another program has
-    // changed the file since it was opened or saved here.
+    // changed the file since it was opened or saved here. Any save asks before it replaces a plan
+    // file that could not be read when the loans were opened.
     std::vector<Question> BeforeSaveOver(const std::string& target) const;
 
     // After the table was read from path (the reader left the table as it was on failure): the
-    // file becomes the table's on success. What to tell the user, in order.
+    // file becomes the table's on success, and the plans beside it the table's plans. What to
+    // tell the user, in order.
     std::vector<Notice> AfterRead(const std::string& path, const ReadResult& read);
-    // After the table was written to target: the file becomes the table's, and the table
-    // unmodified, only on success. What to tell the user, in order; nothing after a plain
-    // success.
+    // After the table was written to target: the file becomes the table's on success, and then
+    // the plans of the table's loans are written beside it; the table is unmodified only when
+    // both were saved. What to tell the user, in order; nothing after a plain success.
     std::vector<Notice> AfterWrite(const std::string& target, const safefile::WriteOutcome& result,
                                    bool existed);
+
+    // The plan of the loan of code (blanks around it ignored); an empty plan for none.
+    calc::LoanPlan PlanOf(std::string_view code) const;
+    // Keeps plan as the loan's; a plan that differs from the one kept is an unsaved change of
+    // the table. An empty plan is no plan.
+    void SetPlan(std::string_view code, const calc::LoanPlan& plan);
+    // The table starts anew (File > New): no loan, so no plan.
+    void ForgetPlans();
+    // Every plan kept, those of loans a query hides or the user deleted since the last save too.
+    const Plans& AllPlans() const { return plans_; }
 
     // ---- The recovery copy: while the table holds changes its file does not, a copy of them is
     // kept in a folder of the user's, so that a crash, a kill or the end of the session loses
     // none of them. The window tells the open file when the table has changed; the open file
     // knows when the copy must go.
 
+    // Told when the open file itself leaves the table with unsaved changes (a plan set), so that
+    // the window follows them as it follows changes of the cells.
+    void SetChangeListener(std::function<void()> changed) { changed_ = std::move(changed); }
     // Starts keeping copies in folder (none while it is empty), before anything is changed.
-    void
-    KeepRecoveryCopies(const std::string& folder,
-                       const safefile::BackupStore& backups = UserFolders::Backups(".recovery"));
+    void KeepRecoveryCopies(const std::string& folder);
     // Brings the copy in line with the table after a change: a snapshot of the table is written
     // in the background while the table is modified, and the copy is removed when it is not.
     void UpdateRecoveryCopy();
@@ -121,10 +137,14 @@ class OpenFile {
     void Discard(const LeftoverCopy& copy);
 
   private:
-    // Hooks for the loans' plans, once the open file keeps them: the text a recovery copy keeps
-    // of them (a copy without any has no plans section), and the text a recovered copy held.
-    std::string PlansForRecoveryCopy() const { return {}; }
-    void RestorePlansFromRecoveryCopy(const std::string& /*plans*/) {}
+    // Reads the plans beside path after the loans were read from it.
+    void ReadPlans(const std::string& path, std::vector<Notice>& notices);
+    // Writes the plans of the table's loans beside target; false, with a notice, on failure.
+    bool WritePlans(const std::string& target, std::vector<Notice>& notices);
+    // The loans' plans in a recovery copy: their plan file's text (a copy of loans without any
+    // has no plans section), and back from a recovered copy's.
+    std::string PlansForRecoveryCopy() const;
+    void RestorePlansFromRecoveryCopy(const RecoveryHeader& header, std::vector<Notice>& notices);
     // The copy's header as the table stands now.
     RecoveryHeader RecoveryHeaderNow() const;
     // Removes the copy in the background.
@@ -143,7 +163,11 @@ class OpenFile {
     bool queryHid_ = false;
     std::size_t tailBytes_ = 0;
     std::set<std::string> backupsPointedOut_;
+    Plans plans_;
+    // A plan file found unreadable at open, left as it is until a save is allowed to replace it.
+    std::optional<std::string> unreadablePlans_;
 
+    std::function<void()> changed_;
     std::optional<RecoveryFolder> recoveryFolder_;
     bool recoveryFrozen_ = false;
     // What this program's copy is: none, written from the table, or a leftover taken over to be

@@ -159,6 +159,8 @@ bool RecoveryCopy::Write(const RecoveryHeader& header, const GridSnapshot& loans
         PutSection(out, "query-hid", YesNo(header.queryHid)) &&
         PutSection(out, "tail-bytes", std::to_string(header.tailBytes)) &&
         (header.plans.empty() || PutSection(out, "plans", header.plans)) &&
+        (header.unreadablePlans.empty() ||
+         PutSection(out, "unreadable-plans", header.unreadablePlans)) &&
         out(SectionStart("loans", static_cast<std::uint64_t>(records) * LoanRecord::kSize));
     if (!started) return false;
 
@@ -249,6 +251,8 @@ std::optional<RecoveryCopy::Contents> RecoveryCopy::Read(std::string_view bytes,
     header.program = std::string(*program);
     header.fileName = std::string(*file);
     if (const auto plans = section("plans")) header.plans = std::string(*plans);
+    if (const auto unreadable = section("unreadable-plans"))
+        header.unreadablePlans = std::string(*unreadable);
     contents.loans = *loans;
     return contents;
 }

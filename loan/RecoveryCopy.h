@@ -22,9 +22,12 @@ struct RecoveryHeader {
     std::int64_t fileLoans = 0;                     // how many loans the file held then
     bool queryHid = false;       // a query by example has hidden loans of the file since
     std::uint64_t tailBytes = 0; // bytes after the file's last whole loan, which a save drops
-    // The loans' plans as the open file keeps them (JSON); empty while there are none, and then
-    // the copy has no plans section at all.
+    // The loans' plans as their plan file would hold them (JSON); empty while there are none,
+    // and then the copy has no plans section at all.
     std::string plans;
+    // A plan file that could not be read when the loans were opened, which a save must ask
+    // before it replaces; empty for none.
+    std::string unreadablePlans;
 };
 
 // The recovery copy's format. The loans are records of the loan file's own format, so they read
@@ -32,7 +35,8 @@ struct RecoveryHeader {
 //
 //   DRAVENHOLT LOAN RECOVERY 1\n            the format and its version
 //   <name> <byte count>\n<bytes>\n          sections: program, made, file, untitled, identity,
-//   ...                                     file-loans, query-hid, tail-bytes, loans, plans
+//   ...                                     file-loans, query-hid, tail-bytes, plans,
+//                                           unreadable-plans, loans
 //   check <16 hex digits>\n                 a checksum of every byte before it
 //
 // A reader skips sections it does not know, so a later program can add one (as plans were)

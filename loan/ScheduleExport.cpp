@@ -2,6 +2,7 @@
 
 #include "LoanFileReader.h"
 #include "LoanTable.h"
+#include "PlanFile.h"
 
 #include "calc/LoanSchedule.h"
 #include "calc/ScheduleCsv.h"
@@ -18,7 +19,7 @@ std::string Quoted(std::string_view text) {
 
 ExportResult ScheduleExport::WriteCsv(const std::string& path, std::string_view code,
                                       std::optional<int> time, calc::Cents extra,
-                                      std::ostream& out) {
+                                      std::ostream& out, const calc::LoanPlan* plan) {
     LoanGrid grid(kLoanCols, 2);
     const ReadResult read = LoanFileReader::ReadFile(path, grid);
     if (!read.ok) return {false, read.error};
@@ -26,11 +27,26 @@ ExportResult ScheduleExport::WriteCsv(const std::string& path, std::string_view 
     if (row < 0) return {false, "There is no loan " + Quoted(Trimmed(code)) + " in " + path + "."};
     const int repaymentTime =
         time ? *time : RepaymentTimeIndexOf(grid.TextAt(row, ColRepaymentTime));
-    const auto result =
-        calc::LoanSchedule::FromFields(LoanTable::FieldsOfRow(grid, row), repaymentTime, extra);
-    if (!result.schedule)
-        return {false, "The loan " + Quoted(grid.TextAt(row, ColCode)) + " has no schedule. " +
-                           std::string(calc::ScheduleProblemText(result.problem)) + "."};
+    calc::LoanPlan stored;
+    if (!plan) {
+        const std::string companion = PlanFile::CompanionOf(path);
+        PlansRead read = PlanFile::Read(companion);
+        if (read.Unreadable())
+            return {false, "The plans in " + companion + " could not be read: " + read.error +
+                               ". Give the plan as options, or --no-plan for none."};
+        const auto found = read.plans.find(Trimmed(grid.TextAt(row, ColCode)));
+        if (found != read.plans.end()) stored = found->second;
+        plan = &stored;
+    }
+    const auto result = calc::LoanSchedule::FromFields(LoanTable::FieldsOfRow(grid, row),
+                                                       repaymentTime, extra, *plan);
+    if (!result.schedule) {
+        ExportResult refused{false,
+                             "The loan " + Quoted(grid.TextAt(row, ColCode)) +
+                                 " has no schedule. " + calc::ScheduleProblemSentence(result) + "."};
+        refused.planRefused = result.problem == calc::ScheduleProblem::PlanRefused;
+        return refused;
+    }
     calc::ScheduleCsv::Write(*result.schedule, out);
     out.flush();
     if (!out) return {false, "The schedule could not be written."};

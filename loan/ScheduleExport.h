@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calc/LoanPlan.h"
 #include "calc/RepaymentSchedule.h"
 
 #include <optional>
@@ -12,16 +13,20 @@ namespace loan {
 struct ExportResult {
     bool ok = false;
     std::string error; // a sentence for the user when !ok
+    // The plan was refused for what its entries are, whatever the loan: a bad command line.
+    bool planRefused = false;
 };
 
 // The schedule of a loan in a loan file written as CSV, without any window.
 class ScheduleExport {
   public:
     // Reads the loan file at path, finds the loan of code and writes its schedule for the
-    // repayment time (the loan's own when empty) with extra on top of each payment. Nothing is
+    // repayment time (the loan's own when empty) with extra on top of each payment, following
+    // plan, or without one the plan kept for the loan beside the file (PlanFile). Nothing is
     // written after an error.
     static ExportResult WriteCsv(const std::string& path, std::string_view code,
-                                 std::optional<int> time, calc::Cents extra, std::ostream& out);
+                                 std::optional<int> time, calc::Cents extra, std::ostream& out,
+                                 const calc::LoanPlan* plan = nullptr);
 };
 
 } // namespace loan

@@ -179,3 +179,36 @@ TEST(PasteAccepted, OnlyWhatTypingWouldTake) {
                   c.accepted)
             << c.name;
 }
+
+TEST(FilterAmountKey, DollarsAndCents) {
+    const struct {
+        const char* name;
+        const char16_t* text;
+        int caret, selected;
+        int key;
+        bool taken;
+    } cases[] = {
+        {"a digit into nothing", u"", 0, 0, '5', true},
+        {"a point into nothing", u"", 0, 0, '.', true},
+        {"eighth whole digit", u"1234567", 7, 0, '8', true},
+        {"ninth whole digit", u"12345678", 8, 0, '9', false},
+        {"ninth whole digit before the point", u"12345678.5", 0, 0, '1', false},
+        {"ninth digit over the selection", u"12345678", 0, 1, '9', true},
+        {"second decimal", u"1.5", 3, 0, '0', true},
+        {"third decimal", u"1.50", 4, 0, '1', false},
+        {"a point that leaves three decimals", u"1250", 1, 0, '.', false},
+        {"a point that leaves two decimals", u"1250", 2, 0, '.', true},
+        {"second point", u"1.5", 1, 0, '.', false},
+        {"a point over the selected point", u"1.5", 1, 1, '.', true},
+        {"backspace", u"1.50", 4, 0, 8, true},
+        {"comma", u"1", 1, 0, ',', false},
+        {"minus", u"", 0, 0, '-', false},
+        {"Ctrl+V", u"", 0, 0, 22, false},
+        {"wide digit five", u"", 0, 0, 0xFF15, false},
+        {"'5' beyond 16 bits", u"", 0, 0, '5' + 0x10000, false},
+    };
+    for (const auto& c : cases) {
+        const int result = calc::FilterAmountKey(c.text, c.caret, c.selected, c.key);
+        EXPECT_EQ(result, c.taken ? c.key : 0) << c.name;
+    }
+}

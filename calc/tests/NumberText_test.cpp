@@ -239,3 +239,27 @@ TEST(CurrencyTextOf, EqualsTheCurrencyTextOfTheNumberText) {
 }
 
 } // namespace
+
+namespace {
+
+// The forms an amount field and the command line take, and those they refuse.
+TEST(AmountCents, TakesPlainAndGroupedDollarsWithUpToTwoDecimals) {
+    const struct {
+        const char* text;
+        std::optional<std::int64_t> cents;
+    } cases[] = {
+        {"1000", 100000},         {"1,000", 100000},       {"1000.50", 100050},
+        {"1,000.5", 100050},      {".25", 25},             {"12.", 1200},
+        {"99,999,999.99", 9999999999}, {"12,345,678", 1234567800},
+        {"", std::nullopt},       {".", std::nullopt},     {"1.234", std::nullopt},
+        {"100000000", std::nullopt}, {"1,00", std::nullopt}, {"1,0000", std::nullopt},
+        {"1000,000", std::nullopt},  {",100", std::nullopt}, {"1,000,", std::nullopt},
+        {"1,,000", std::nullopt},    {"1,00.5", std::nullopt}, {"1.000,5", std::nullopt},
+        {"-5", std::nullopt},        {"$5", std::nullopt},   {"1e3", std::nullopt},
+        {" 5", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(calc::AmountCents(c.text), c.cents) << '"' << c.text << '"';
+}
+
+} // namespace

@@ -74,6 +74,32 @@ keys alt+x
 type_text "200"
 sleep 0.3
 shot schedule
+# The plan: a start date, a three-year fixed period reverting to 7.2%, a rate change and a lump
+# sum, each by keys; then the period of the rate change, marked, in view.
+keys alt+d Tab
+type_text "15 Jan 2026"
+keys alt+f
+type_text "3"
+keys alt+v
+type_text "7.2"
+keys alt+r Insert
+window "Rate Change"
+type_text "13"
+keys alt+r
+type_text "6.9"
+keys Return
+window "Repayment Schedule"
+keys alt+l Insert
+window "Lump Sum"
+type_text "24"
+keys alt+a
+type_text "10000"
+keys Return
+window "Repayment Schedule"
+keys alt+h ctrl+Home
+for _ in $(seq 12); do keys Down; done
+sleep 0.3
+shot schedule-plan
 keys Escape
 window "Untitled"
 keys ctrl+p

@@ -163,16 +163,21 @@ TEST_F(OpenFileRecoveryTest, ACopyIsKeptWhileTheTableHoldsUnsavedChangesAndOnlyT
 
 TEST_F(OpenFileRecoveryTest, ALeftoverComesBackAsItsTableWithTheQuestionsSaveAsks) {
     WriteFile({"HOME", "CAR", "BOAT"}, 36);
+    // A plan file that cannot be read: a save must still ask before it replaces it.
+    Put(loan::PlanFile::CompanionOf(path_), "{not json");
     const std::string before = Contents(path_);
-    LeaveCopy([this](OpenFile& file, loan::LoanTable& table) {
+    calc::LoanPlan plan;
+    plan.fixedYears = 3;
+    LeaveCopy([this, &plan](OpenFile& file, loan::LoanTable& table) {
         OpenAndChange(file, table, path_);
         file.QueryHidLoans();
+        file.SetPlan("HOME", plan);
     });
     // What this program would ask of the same table.
     OpenAndChange(file_, table_, path_);
     file_.QueryHidLoans();
     const auto asked = Texts(file_.BeforeSaveOver(path_));
-    ASSERT_EQ(asked.size(), 2u);
+    ASSERT_EQ(asked.size(), 3u);
 
     loan::LoanTable table;
     OpenFile file(table);
@@ -191,6 +196,8 @@ TEST_F(OpenFileRecoveryTest, ALeftoverComesBackAsItsTableWithTheQuestionsSaveAsk
     EXPECT_TRUE(file.Modified());
     EXPECT_EQ(Contents(path_), before) << "the file is not touched until the user saves";
     EXPECT_EQ(Texts(file.BeforeSaveOver(path_)), asked);
+    EXPECT_EQ(file.PlanOf("HOME").fixedYears, 3.0);
+    EXPECT_FALSE(file.PlanOf("BOAT").fixedYears);
 
     // Another program writes the file meanwhile: Save asks about that too.
     WriteFile({"VAN"});

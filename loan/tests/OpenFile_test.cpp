@@ -4,6 +4,7 @@
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/OpenFile.h"
+#include "loan/PlanFile.h"
 
 #include <gtest/gtest.h>
 
@@ -193,6 +194,129 @@ TEST_F(OpenFileTest, ALeftBackupCopyIsPointedOutOnce) {
     EXPECT_NE(notices_[0].text.find("is kept at " + copy + "."), std::string::npos);
     notices_ = file_.AfterRead(path_, loan::LoanFileReader::ReadFile(path_, table_.Grid));
     EXPECT_TRUE(notices_.empty());
+}
+
+// ---- The plans beside the loan file
+
+calc::LoanPlan PlanWithLump(calc::Cents cents) {
+    calc::LoanPlan plan;
+    plan.fixedYears = 3;
+    plan.lumpSums = {{12, cents, calc::PlanPart::Variable}};
+    return plan;
+}
+
+// Saves the table as File > Save does: the loans, then the open file's part.
+std::vector<Notice> Save(OpenFile& file, loan::LoanTable& table, const std::string& path) {
+    return file.AfterWrite(path, loan::LoanFileWriter::WriteFile(path, table.Grid), true);
+}
+
+TEST_F(OpenFileTest, PlansAreKeptBesideTheLoansAndTheLoanFileStaysAsItWas) {
+    OpenWith({"HOME", "CAR", "BOAT"});
+    const std::string before = Contents(path_);
+    const std::string companion = path_ + ".plans";
+    // A plan the same as the one kept, or an empty one where there is none, changes nothing.
+    file_.SetPlan("CAR", calc::LoanPlan{});
+    EXPECT_FALSE(file_.Modified());
+    file_.SetPlan(" HOME ", PlanWithLump(100));
+    EXPECT_TRUE(file_.Modified());
+    file_.SetPlan("BOAT", PlanWithLump(200));
+    ASSERT_TRUE(Save(file_, table_, path_).empty());
+    EXPECT_FALSE(file_.Modified());
+    EXPECT_EQ(Contents(path_), before);
+    file_.SetPlan("HOME", PlanWithLump(100));
+    EXPECT_FALSE(file_.Modified());
+
+    // Back with the loans; a deleted loan's plan goes at the next save, as the loan does.
+    loan::LoanTable reopened;
+    OpenFile again(reopened);
+    EXPECT_TRUE(again.AfterRead(path_, loan::LoanFileReader::ReadFile(path_, reopened.Grid)).empty());
+    EXPECT_TRUE(loan::PlanFile::Same(again.PlanOf("HOME"), PlanWithLump(100)));
+    EXPECT_TRUE(loan::PlanFile::Same(again.PlanOf("BOAT"), PlanWithLump(200)));
+    EXPECT_TRUE(loan::PlanFile::IsEmpty(again.PlanOf("CAR")));
+    reopened.DeleteLoan(3);
+    EXPECT_TRUE(loan::PlanFile::Same(again.PlanOf("BOAT"), PlanWithLump(200)));
+    ASSERT_TRUE(Save(again, reopened, path_).empty());
+    EXPECT_TRUE(loan::PlanFile::IsEmpty(again.PlanOf("BOAT")));
+    const loan::PlansRead read = loan::PlanFile::Read(companion);
+    ASSERT_EQ(read.state, loan::PlansRead::State::Read);
+    EXPECT_EQ(read.plans.size(), 1u);
+
+    // Save As takes them to the new name; emptied, the file says there are none.
+    const std::string other = Path("other.loa");
+    ASSERT_TRUE(Save(again, reopened, other).empty());
+    EXPECT_EQ(loan::PlanFile::Read(other + ".plans").plans.size(), 1u);
+    again.SetPlan("HOME", calc::LoanPlan{});
+    EXPECT_TRUE(again.Modified());
+    ASSERT_TRUE(Save(again, reopened, other).empty());
+    EXPECT_EQ(loan::PlanFile::Read(other + ".plans").state, loan::PlansRead::State::Read);
+    EXPECT_TRUE(loan::PlanFile::Read(other + ".plans").plans.empty());
+}
+
+TEST_F(OpenFileTest, LoansWithoutPlansLeaveNoPlanFile) {
+    OpenWith({"HOME"});
+    table_.WriteLoan(2, Loan("CAR"));
+    ASSERT_TRUE(Save(file_, table_, path_).empty());
+    EXPECT_EQ(Entries(), std::vector<std::string>{"loans.loa"});
+    file_.SetPlan("CAR", PlanWithLump(5));
+    file_.ForgetPlans();
+    EXPECT_TRUE(loan::PlanFile::IsEmpty(file_.PlanOf("CAR")));
+}
+
+// A damaged plan file, or one of a later version, keeps no loan from opening; it stays as it is
+// until a save that was allowed to replace it.
+TEST_F(OpenFileTest, AnUnreadablePlanFileIsToldLeftAndAskedAbout) {
+    const std::string companion = Path("loans.loa.plans");
+    for (const std::string& damage :
+         {std::string("{\"format\": \"dravenholt-loan plans\", \"version\": 7}"),
+          std::string("not json at all")}) {
+        std::ofstream(companion, std::ios::binary | std::ios::trunc) << damage;
+        OpenWith({"HOME", "CAR"});
+        EXPECT_EQ(table_.LoanCount(), 2);
+        ASSERT_EQ(notices_.size(), 1u);
+        EXPECT_EQ(notices_[0].kind, Notice::Kind::Error);
+        EXPECT_EQ(notices_[0].text.rfind("The plans of these loans could not be read from " +
+                                             companion + ": ",
+                                         0),
+                  0u)
+            << notices_[0].text;
+        EXPECT_NE(notices_[0].text.find("The plan file is left as it is; saving the loans asks "
+                                        "before replacing it."),
+                  std::string::npos);
+        EXPECT_EQ(Contents(companion), damage);
+        // Asked before its own save, and before a Save As over another file whose plans it is.
+        const std::vector<Question> asked = file_.BeforeSaveOver(path_);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].caption, "Replace Plans?");
+        EXPECT_NE(asked[0].text.find(companion), std::string::npos);
+        EXPECT_TRUE(file_.BeforeSaveOver(Path("other.loa")).empty());
+        EXPECT_EQ(Contents(companion), damage);
+    }
+    ASSERT_TRUE(Save(file_, table_, path_).empty());
+    EXPECT_TRUE(file_.BeforeSaveOver(path_).empty());
+    EXPECT_EQ(loan::PlanFile::Read(companion).state, loan::PlansRead::State::Read);
+}
+
+// The loans saved and their plans not: the message says which, and the table stays unsaved.
+TEST_F(OpenFileTest, LoansSavedWithoutTheirPlansAreNotAllSaved) {
+    OpenWith({"HOME"});
+    file_.SetPlan("HOME", PlanWithLump(100));
+    const std::string companion = path_ + ".plans";
+    std::filesystem::create_directory(companion);
+    const std::vector<Notice> told = Save(file_, table_, path_);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, Notice::Kind::Error);
+    EXPECT_EQ(told[0].text.rfind("The loans were saved to " + path_ +
+                                     ", but their plans could not be saved to " + companion,
+                                 0),
+              0u)
+        << told[0].text;
+    EXPECT_NE(told[0].text.find("The loans stay marked unsaved: save again to keep their plans."),
+              std::string::npos);
+    EXPECT_TRUE(file_.Modified());
+    EXPECT_EQ(file_.Name(), path_);
+    std::filesystem::remove(companion);
+    EXPECT_TRUE(Save(file_, table_, path_).empty());
+    EXPECT_FALSE(file_.Modified());
 }
 
 } // namespace

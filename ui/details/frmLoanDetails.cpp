@@ -10,14 +10,17 @@
 #include "loan/LoanGrid.h"
 #include "loan/LoanQuery.h"
 #include "loan/LoanTable.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
-#include "ui/dialogs/OptionTabStop.h"
-#include "ui/dialogs/Twips.h"
+#include "loan/OpenFile.h"
+#include "ui/common/AccessKeyPress.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/NumberFieldFilter.h"
+#include "ui/common/OptionTabStop.h"
+#include "ui/common/QtText.h"
+#include "ui/common/Twips.h"
 #include "ui/schedule/frmSchedule.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -25,12 +28,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QShortcutEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -116,38 +116,13 @@ bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-// Where typed or pasted text goes in: the selection's start, or the caret.
+// Where typed text goes in: the selection's start, or the caret.
 int SelectionStart(const QLineEdit* field) {
     return field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
 }
 
 QString PlainCaption(const char* caption) {
     return QString::fromLatin1(caption).remove('&');
-}
-
-// The character code a key press would type, as the fields' filter sees it: -1 for keys that
-// type nothing (moving the caret, deleting forwards, Tab, modifiers), control codes for Ctrl
-// combinations and Backspace, 0 for combinations that must never type.
-int CharCode(const QKeyEvent* event) {
-    const int key = event->key();
-    const auto modifiers = event->modifiers();
-    if (key == Qt::Key_Backspace) return modifiers & Qt::ControlModifier ? 127 : 8;
-    if (IsEnter(key)) return 13;
-    if (key == Qt::Key_Escape) return 27;
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Delete) return -1;
-    if (modifiers & Qt::ControlModifier) {
-        if (key >= Qt::Key_A && key <= Qt::Key_Z) return key - Qt::Key_A + 1;
-        if (key >= Qt::Key_BracketLeft && key <= Qt::Key_Underscore) return key - Qt::Key_A + 1;
-        return -1;
-    }
-    const QString text = event->text();
-    if (text.isEmpty()) return -1;
-    if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return 0;
-    const QList<uint> characters = text.toUcs4();
-    if (characters.size() != 1) return 0; // composed input is no single character
-    const uint c = characters.front();
-    if (c < 0x20 || c == 0x7f) return -1;
-    return static_cast<int>(c);
 }
 
 } // namespace
@@ -197,12 +172,23 @@ void frmLoanDetails::BuildControls() {
         field->setMaxLength(design.maxLength);
         field->setText(QString::fromLatin1(design.text));
         field->setAccessibleName(QString::fromLatin1(design.accessibleName));
-        // Fields 0 to 7 take only what the key filter lets through; an input method would put
-        // text there past it. Pastes and drops are filtered in the event filter.
-        if (i != calc::FieldCode) field->setAttribute(Qt::WA_InputMethodEnabled, false);
         Twips::Place(field, design.left, design.top, design.width, kFieldHeight);
         SetColours(field, QPalette::Base, window, QPalette::Text, SystemColour(QPalette::Text));
         field->installEventFilter(this);
+        // Fields 0 to 7 take only what the key filter lets through, typed or pasted; a paste
+        // then recalculates as typing does.
+        if (i != calc::FieldCode) {
+            const auto* filter = NumberFieldFilter::Install(
+                field,
+                [this, i](std::u16string_view text, int caret, int selected, int key) {
+                    return txtLoanRec_KeyPress(i, text, caret, selected, key);
+                },
+                NumberFieldFilter::Keys::AllTyped);
+            connect(filter, &NumberFieldFilter::Pasted, this, [this, i] {
+                SplitIfChanged(i);
+                CalculateRepayments();
+            });
+        }
         connect(field, &QLineEdit::textChanged, this, [field, design] {
             // A program text longer than the limit raised it; once the text fits, it is back.
             if (field->maxLength() > design.maxLength && field->text().size() <= design.maxLength)
@@ -272,7 +258,7 @@ void frmLoanDetails::BuildControls() {
         button->setAutoDefault(false);
         button->setDefault(false);
         Twips::Place(button, left, top, 1335, 495);
-        button->installEventFilter(this);
+        AccessKeyPress::Install({button});
         return button;
     };
     cmdQuery_ = makeButton("&Query", "cmdQuery", 120, 120);
@@ -463,8 +449,6 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
     const int index = FieldIndexOf(watched);
     if (index >= 0) {
         switch (event->type()) {
-        case QEvent::KeyPress:
-            return FieldKeyPress(index, static_cast<QKeyEvent*>(event));
         case QEvent::KeyRelease: {
             // Auto-repeat sends a release with every repeated press; the key goes up once.
             auto* key = static_cast<QKeyEvent*>(event);
@@ -477,39 +461,11 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut:
             FieldFocusOut(index, static_cast<QFocusEvent*>(event));
             return false;
-        case QEvent::ContextMenu:
-            if (index == calc::FieldCode) return false;
-            FieldContextMenu(index, static_cast<QContextMenuEvent*>(event));
-            return true;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick: {
-            // The middle button pastes the selection on X11, where it goes up.
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (index == calc::FieldCode || mouse->button() != Qt::MiddleButton) return false;
-            QClipboard* clipboard = QGuiApplication::clipboard();
-            if (event->type() == QEvent::MouseButtonRelease && clipboard->supportsSelection()) {
-                const int at = txtLoanRec_[index]->cursorPositionAt(mouse->position().toPoint());
-                txtLoanRec_Paste(index, clipboard->text(QClipboard::Selection), at, 0);
-            }
-            return true;
-        }
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-            return index != calc::FieldCode && FieldDrop(index, static_cast<QDropEvent*>(event));
         default:
             return false;
         }
     }
     if (event->type() == QEvent::Shortcut) {
-        // A button's access key presses it at once, after taking the focus as a click would.
-        if (auto* button = qobject_cast<QPushButton*>(watched);
-            button && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
-            button->setFocus(Qt::ShortcutFocusReason);
-            button->click();
-            return true;
-        }
         // A frame's access key moves to its first field (the chosen option for Active).
         for (int f = 0; f < 3; ++f) {
             if (watched == Frame1_[f]) {
@@ -523,88 +479,6 @@ bool frmLoanDetails::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-bool frmLoanDetails::FieldKeyPress(int index, QKeyEvent* event) {
-    if (index == calc::FieldCode) return false;
-    // Shift+Insert pastes through the filter; Ctrl+V types a control character, dropped below.
-    if (event->matches(QKeySequence::Paste) && !(event->modifiers() & Qt::ControlModifier)) {
-        QLineEdit* field = txtLoanRec_[index];
-        txtLoanRec_Paste(index, QGuiApplication::clipboard()->text(), SelectionStart(field),
-                         static_cast<int>(field->selectedText().size()));
-        return true;
-    }
-    const int code = CharCode(event);
-    if (code < 0) return false;
-    return code == 0 || !txtLoanRec_KeyPress(index, code);
-}
-
-// The number fields' menu pastes through the filter, and offers Paste only when the clipboard
-// would be taken.
-void frmLoanDetails::FieldContextMenu(int index, QContextMenuEvent* event) {
-    QLineEdit* field = txtLoanRec_[index];
-    QMenu* menu = field->createStandardContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    const QString shortcut =
-        QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
-    const int caret = SelectionStart(field);
-    const int selected = static_cast<int>(field->selectedText().size());
-    for (QAction* action : menu->actions()) {
-        if (!action->text().endsWith(shortcut)) continue;
-        const QString pasted = QGuiApplication::clipboard()->text();
-        action->disconnect();
-        action->setEnabled(PasteAccepted(index, pasted, caret, selected));
-        connect(action, &QAction::triggered, this, [this, index, pasted, caret, selected] {
-            txtLoanRec_Paste(index, pasted, caret, selected);
-        });
-    }
-    menu->popup(event->globalPos());
-}
-
-// A drop is a paste where it lands. Text dragged within the field itself is not taken: moving
-// digits about is no paste the filter could judge character by character.
-bool frmLoanDetails::FieldDrop(int index, QDropEvent* event) {
-    QLineEdit* field = txtLoanRec_[index];
-    if (event->source() == field || !event->mimeData()->hasText()) {
-        event->ignore();
-        return true;
-    }
-    // Each place is judged as the drag moves over it.
-    if (event->type() == QEvent::DragEnter) return false;
-    const QString text = event->mimeData()->text();
-    const int at = field->cursorPositionAt(event->position().toPoint());
-    if (!PasteAccepted(index, text, at, 0)) {
-        event->ignore();
-        return true;
-    }
-    if (event->type() == QEvent::DragMove) return false; // the field shows where it would land
-    txtLoanRec_Paste(index, text, at, 0);
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    return true;
-}
-
-bool frmLoanDetails::PasteAccepted(int index, const QString& pasted, int caret,
-                                   int selected) const {
-    const QLineEdit* field = txtLoanRec_[index];
-    const calc::KeyRule rule =
-        calc::KeyRuleFor(index, txtLoanRec_[calc::FieldPrincipal]->text().toStdU16String());
-    return calc::PasteAccepted(field->text().toStdU16String(), caret, selected,
-                               pasted.toStdU16String(), rule, field->maxLength());
-}
-
-// A paste into a number field is taken whole when typing it there would have been, and then
-// recalculates as typing does; otherwise nothing changes.
-void frmLoanDetails::txtLoanRec_Paste(int index, const QString& pasted, int caret, int selected) {
-    if (!PasteAccepted(index, pasted, caret, selected)) return;
-    QLineEdit* field = txtLoanRec_[index];
-    if (selected > 0)
-        field->setSelection(caret, selected);
-    else
-        field->setCursorPosition(caret);
-    field->insert(pasted);
-    SplitIfChanged(index);
-    CalculateRepayments();
 }
 
 void frmLoanDetails::FieldFocusIn(int index) {
@@ -629,14 +503,11 @@ void frmLoanDetails::FieldFocusOut(int index, QFocusEvent* event) {
     txtLoanRec_LostFocus(index);
 }
 
-bool frmLoanDetails::txtLoanRec_KeyPress(int index, int key) {
-    if (index == calc::FieldCode) return true;
-    QLineEdit* field = txtLoanRec_[index];
+bool frmLoanDetails::txtLoanRec_KeyPress(int index, std::u16string_view text, int caret,
+                                         int selected, int key) const {
     const calc::KeyRule rule =
         calc::KeyRuleFor(index, txtLoanRec_[calc::FieldPrincipal]->text().toStdU16String());
-    const int selected = static_cast<int>(field->selectedText().size());
-    return calc::FilterKey(field->text().toStdU16String(), SelectionStart(field), selected, key,
-                           rule) != 0;
+    return calc::FilterKey(text, caret, selected, key, rule) != 0;
 }
 
 void frmLoanDetails::txtLoanRec_KeyUp(int index, int keyCode) {
@@ -690,9 +561,8 @@ void frmLoanDetails::SetFieldBackground(int index, const QColor& colour) {
 // ---- The calculations, over the field texts
 
 void frmLoanDetails::ShowFailure(std::string_view message) {
-    Interaction::Current().Message(
-        this, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())),
-        QStringLiteral("Loan Details"), Interaction::Buttons::OK, Interaction::Icon::Critical);
+    Interaction::Current().Message(this, QtText::FromUtf8(message), QStringLiteral("Loan Details"),
+                                   Interaction::Buttons::OK, Interaction::Icon::Critical);
 }
 
 void frmLoanDetails::SplitLoan(int index) {
@@ -848,8 +718,10 @@ void frmLoanDetails::ShowSchedule() {
     calc::RepaymentFields fields;
     for (int i = 0; i < calc::FieldCode; ++i)
         fields[static_cast<std::size_t>(i)] = Utf8(txtLoanRec_[i]->text());
-    frmSchedule::Show(this, txtLoanRec_[calc::FieldCode]->text(), fields,
-                      table_.RepaymentTimeIndex);
+    const QString code = txtLoanRec_[calc::FieldCode]->text();
+    calc::LoanPlan plan = plans_ ? plans_->PlanOf(Utf8(code)) : calc::LoanPlan{};
+    frmSchedule::Show(this, code, fields, table_.RepaymentTimeIndex, &plan);
+    if (plans_) plans_->SetPlan(Utf8(code), plan);
 }
 
 // The headings and cells of the results table, wherever they are placed within the dialog.

@@ -8,7 +8,6 @@
 
 class ClickLabel;
 class QContextMenuEvent;
-class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -20,6 +19,7 @@ class ResultsTable;
 namespace loan {
 class LoanGrid;
 class LoanTable;
+class OpenFile;
 } // namespace loan
 
 // The loan details dialog: entry of one loan with its results table recomputed at every key.
@@ -48,6 +48,9 @@ class frmLoanDetails : public QDialog {
     // Offered before a query replaces a table with unsaved loans; false keeps the dialog open.
     void SetSaveFirst(std::function<bool()> saveFirst) { saveFirst_ = std::move(saveFirst); }
     // Told when a query by example has dropped loans from the table.
+    // Where the schedule's plan of a loan is kept; without it the schedule starts with no plan
+    // and its plan is not kept.
+    void SetPlans(loan::OpenFile* plans) { plans_ = plans; }
     void SetQueryDropped(std::function<void()> queryDropped) {
         queryDropped_ = std::move(queryDropped);
     }
@@ -83,8 +86,10 @@ class frmLoanDetails : public QDialog {
     void cmdOK_Click();
     void cmdQuery_Click();
 
-    // Returns false when the character is to be dropped.
-    bool txtLoanRec_KeyPress(int index, int key);
+    // Whether key, typed into number field index where it holds text (caret and selected as the
+    // field has them), is taken.
+    bool txtLoanRec_KeyPress(int index, std::u16string_view text, int caret, int selected,
+                             int key) const;
     void txtLoanRec_KeyUp(int index, int keyCode);
     void txtLoanRec_GotFocus(int index);
     void txtLoanRec_LostFocus(int index);
@@ -93,13 +98,8 @@ class frmLoanDetails : public QDialog {
     void SplitIfChanged(int index);
     bool CalculateRepayments();
 
-    bool FieldKeyPress(int index, QKeyEvent* event);
     void FieldFocusIn(int index);
     void FieldFocusOut(int index, QFocusEvent* event);
-    void FieldContextMenu(int index, QContextMenuEvent* event);
-    bool FieldDrop(int index, QDropEvent* event);
-    bool PasteAccepted(int index, const QString& pasted, int caret, int selected) const;
-    void txtLoanRec_Paste(int index, const QString& pasted, int caret, int selected);
     int FieldIndexOf(const QObject* object) const;
     void ChooseRow(int row);
     void SetFieldBackground(int index, const QColor& colour);
@@ -116,6 +116,7 @@ class frmLoanDetails : public QDialog {
     std::function<void()> makeUntitled_;
     std::function<bool()> saveFirst_;
     std::function<void()> queryDropped_;
+    loan::OpenFile* plans_ = nullptr;
 
     std::array<QLineEdit*, kFields> txtLoanRec_{};
     std::array<ClickLabel*, kFields> lblLoanRec_{};

@@ -1,7 +1,7 @@
 #include "frmPrint.h"
 
-#include "OptionTabStop.h"
-#include "Twips.h"
+#include "ui/common/OptionTabStop.h"
+#include "ui/common/Twips.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

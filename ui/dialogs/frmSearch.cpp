@@ -1,18 +1,18 @@
 #include "frmSearch.h"
 
-#include "BusyPointer.h"
-#include "Interaction.h"
-#include "Twips.h"
 #include "loan/LoanGrid.h"
 #include "loan/LoanQuery.h"
 #include "loan/LoanTable.h"
+#include "ui/common/AccessKeyPress.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/Twips.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcutEvent>
 
 #include <algorithm>
 #include <optional>
@@ -69,8 +69,7 @@ frmSearch::frmSearch(loan::LoanGrid& grid, std::function<void()> editLoan, QWidg
     setTabOrder(cmdOK_, cmdCancel_);
     txtMorgageCode_->setFocus();
 
-    cmdOK_->installEventFilter(this);
-    cmdCancel_->installEventFilter(this);
+    AccessKeyPress::Install({cmdOK_, cmdCancel_});
     connect(cmdOK_, &QPushButton::clicked, this, &frmSearch::cmdOK_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &frmSearch::cmdCancel_Click);
 }
@@ -96,18 +95,6 @@ void frmSearch::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-// A button's access key presses it at once, after taking the focus as a click would.
-bool frmSearch::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Shortcut && (watched == cmdOK_ || watched == cmdCancel_) &&
-        !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
-        auto* button = static_cast<QPushButton*>(watched);
-        button->setFocus(Qt::ShortcutFocusReason);
-        button->click();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void frmSearch::cmdOK_Click() {

@@ -3,12 +3,15 @@
 #include "NativeFileName.h"
 #include "calc/NumberText.h"
 #include "loan/LoanTable.h"
+#include "loan/PlanOptions.h"
 #include "loan/ScheduleExport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -36,8 +39,56 @@ QString HelpText(const QCommandLineParser& parser) {
     if (endOfUsage > 0)
         text.insert(endOfUsage + 1,
                     QStringLiteral("       %1 --schedule FILE.loa CODE [--time TIME] [--extra "
-                                   "AMOUNT]\n")
+                                   "AMOUNT]\n"
+                                   "           [--start YYYY-MM-DD] [--fixed-years YEARS] "
+                                   "[--revert-rate RATE]\n"
+                                   "           [--rate-change WHEN=RATE]... "
+                                   "[--lump WHEN=AMOUNT[@fixed]]...\n"
+                                   "           [--keep-payment] [--keep-term] [--carry-over] "
+                                   "[--no-plan]\n")
                         .arg(QLatin1String(kProgram)));
+    // Qt's own options (--help-all and what it lists) mean nothing to a user of this program.
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].trimmed().startsWith(QLatin1String("--help-all"))) continue;
+        lines.removeAt(i);
+        while (i < lines.size() && lines[i].startsWith(QLatin1String("      ")) &&
+               !lines[i].trimmed().startsWith(QLatin1Char('-')))
+            lines.removeAt(i);
+        break;
+    }
+    // CODE is an argument of the export alone, so the parser's usage line does not list it.
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].startsWith(QLatin1String("  FILE "))) continue;
+        qsizetype after = i + 1;
+        while (after < lines.size() && lines[after].startsWith(QLatin1String("      ")))
+            ++after;
+        const qsizetype column = lines[i].indexOf(QLatin1Char(' '), 6);
+        const qsizetype descriptionAt =
+            column < 0 ? 8 : lines[i].indexOf(QRegularExpression(QStringLiteral("\\S")), column);
+        lines.insert(after, QStringLiteral("  CODE").leftJustified(descriptionAt) +
+                                QStringLiteral("With --schedule: the loan code in FILE."));
+        break;
+    }
+    text = lines.join(QLatin1Char('\n'));
+    if (!text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
+    text += QStringLiteral(
+        "\nWHEN is a period number (1 is the first payment) or, with --start, a date YYYY-MM-DD:\n"
+        "the first payment on or after it. Without plan options the plan kept with the loan\n"
+        "is used; with any, the options are the whole plan. With --start the CSV has a Date\n"
+        "column after Period.\n"
+        "\nExit status:\n"
+        "  0  the schedule was written (or the window ran and closed)\n"
+        "  1  no schedule: the file or loan cannot be read or has none, or the loan cannot\n"
+        "     follow the plan (an event after its last period, an installment that no\n"
+        "     longer covers the interest)\n"
+        "  2  a bad command line: an unknown option, a value an option does not take, a plan\n"
+        "     whose entries are wrong whatever the loan (a date that does not exist, a date\n"
+        "     without --start, period 0, a negative number, two rate changes at one period)\n"
+        "\nExample:\n"
+        "  %1 --schedule loans.loa HOME --start 2026-01-31 --fixed-years 3 \\\n"
+        "      --rate-change 2027-07-01=6.9 --lump 24=5,000 > home.csv\n")
+                .arg(QLatin1String(kProgram));
     return text;
 }
 
@@ -64,10 +115,11 @@ void PrintBytes(std::FILE* stream, const std::string& text) {
     std::fflush(stream);
 }
 
-// --schedule FILE CODE [--time TIME] [--extra AMOUNT]: the CSV on standard output, or why not
-// on standard error. Returns the exit code.
+// --schedule FILE CODE [--time TIME] [--extra AMOUNT] [plan options]: the CSV on standard
+// output, or why not on standard error. plan is none for the plan kept with the loan. Returns
+// the exit code.
 int ExportSchedule(const QString& file, const QStringList& codes, const QString* time,
-                   const QString* extra) {
+                   const QString* extra, const calc::LoanPlan* plan) {
     if (codes.size() != 1) {
         Print(stderr, QStringLiteral("--schedule needs a loan file and one loan code: "
                                      "--schedule FILE.loa CODE\n"));
@@ -94,6 +146,20 @@ int ExportSchedule(const QString& file, const QStringList& codes, const QString*
         }
         extraCents = *parsed;
     }
+    // A plan wrong whatever the loan is a bad command line, said before any file is read. Only
+    // whether two dated rate changes meet in one period hangs on the loan's repayment time.
+    if (plan) {
+        const calc::PlanCheck check = plan->Resolve(repaymentTime.value_or(4)).check;
+        if (check.problem != calc::PlanProblem::None &&
+            (check.problem != calc::PlanProblem::TwoRateChanges || repaymentTime)) {
+            PrintBytes(stderr, calc::PlanProblemText(check) + ".");
+            return kUsageError;
+        }
+    }
+    if (!NativeFileName::Exists(file)) {
+        Print(stderr, QStringLiteral("%1 is missing: there is no such file.\n").arg(file));
+        return kExportError;
+    }
     // The same rule as File > Open.
     if (!NativeFileName::IsLoanFileToOpen(file)) {
         Print(stderr, QStringLiteral("%1 is not a loan file (.loa).\n").arg(file));
@@ -101,12 +167,12 @@ int ExportSchedule(const QString& file, const QStringList& codes, const QString*
     }
     // Nothing reaches standard output unless the whole schedule was made.
     std::ostringstream csv;
-    const loan::ExportResult result =
-        loan::ScheduleExport::WriteCsv(NativeFileName::EncodeToStd(file),
-                                       codes.first().toStdString(), repaymentTime, extraCents, csv);
+    const loan::ExportResult result = loan::ScheduleExport::WriteCsv(
+        NativeFileName::EncodeToStd(file), codes.first().toStdString(), repaymentTime, extraCents,
+        csv, plan);
     if (!result.ok) {
         PrintBytes(stderr, result.error);
-        return kExportError;
+        return result.planRefused ? kUsageError : kExportError;
     }
     const std::string text = std::move(csv).str();
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
@@ -149,14 +215,53 @@ CommandLine::CommandLine(const QStringList& arguments) {
         QStringLiteral("TIME"));
     const QCommandLineOption extra(
         QStringLiteral("extra"),
-        QStringLiteral("With --schedule: an extra payment each period in dollars, such as 50 or "
-                       "12.50."),
+        QStringLiteral("With --schedule: an extra payment each period in dollars, such as 50, "
+                       "12.50 or 1,000."),
         QStringLiteral("AMOUNT"));
-    parser.addOptions({schedule, time, extra});
+    const auto planOption = [](const char* name, const char* description,
+                               const char* value = nullptr) {
+        return value ? QCommandLineOption(QLatin1String(name), QLatin1String(description),
+                                          QLatin1String(value))
+                     : QCommandLineOption(QLatin1String(name), QLatin1String(description));
+    };
+    const QCommandLineOption start = planOption(
+        "start", "With --schedule: the first payment's date; every period gets a date.",
+        "YYYY-MM-DD");
+    const QCommandLineOption fixedYears = planOption(
+        "fixed-years", "With --schedule: the fixed rate holds for this many years.", "YEARS");
+    const QCommandLineOption revertRate = planOption(
+        "revert-rate",
+        "With --schedule: the fixed part's rate after the fixed period (default: the variable "
+        "rate then in force).",
+        "RATE");
+    const QCommandLineOption rateChange = planOption(
+        "rate-change", "With --schedule: the variable rate from period or date WHEN on; "
+                       "may be given again.",
+        "WHEN=RATE");
+    const QCommandLineOption lump = planOption(
+        "lump",
+        "With --schedule: a lump sum paid with the payment of WHEN, into the variable part, or "
+        "with @fixed the fixed part; may be given again.",
+        "WHEN=AMOUNT[@fixed]");
+    const QCommandLineOption keepPayment = planOption(
+        "keep-payment",
+        "With --schedule: after a rate change the installment stays and the end moves (default: "
+        "the installment follows the rate).");
+    const QCommandLineOption keepTerm = planOption(
+        "keep-term", "With --schedule: after a lump sum the installment follows and the end "
+                     "stays (default: the installment stays and the part ends sooner).");
+    const QCommandLineOption carryOver = planOption(
+        "carry-over", "With --schedule: a paid-off part's installment goes on into the other "
+                      "part.");
+    const QCommandLineOption noPlan = planOption(
+        "no-plan", "With --schedule: no plan, not even the one kept with the loan.");
+    parser.addOptions({schedule, time, extra, start, fixedYears, revertRate, rateChange, lump,
+                       keepPayment, keepTerm, carryOver, noPlan});
 
     finished_ = true;
     if (!parser.parse(arguments)) {
-        Print(stderr, parser.errorText() + QStringLiteral("\n"));
+        Print(stderr, parser.errorText() +
+                          QStringLiteral(" See %1 --help.\n").arg(QLatin1String(kProgram)));
         exitCode_ = 2;
         return;
     }
@@ -171,11 +276,58 @@ CommandLine::CommandLine(const QStringList& arguments) {
         return;
     }
     const QStringList positional = parser.positionalArguments();
+    const QList<QCommandLineOption> planOptions = {start,       fixedYears, revertRate,
+                                                   rateChange,  lump,       keepPayment,
+                                                   keepTerm,    carryOver,  noPlan};
+    const bool anyPlanOption = std::any_of(planOptions.begin(), planOptions.end(),
+                                           [&parser](const auto& o) { return parser.isSet(o); });
     if (parser.isSet(schedule)) {
+        // Rate changes and lump sums keep the order they were typed in, which is how the plan
+        // numbers them when it names one.
+        loan::PlanOptions plan;
+        std::string refused;
+        const auto take = [&refused](const std::string& why) {
+            if (refused.empty()) refused = why;
+        };
+        const auto values = [&parser](const QCommandLineOption& option) {
+            return parser.values(option);
+        };
+        for (const QString& v : values(start))
+            take(plan.Start(v.toStdString()));
+        for (const QString& v : values(fixedYears))
+            take(plan.FixedYears(v.toStdString()));
+        for (const QString& v : values(revertRate))
+            take(plan.RevertRate(v.toStdString()));
+        for (const QString& v : values(rateChange))
+            take(plan.RateChange(v.toStdString()));
+        for (const QString& v : values(lump))
+            take(plan.LumpSum(v.toStdString()));
+        if (parser.isSet(keepPayment)) plan.KeepPayment();
+        if (parser.isSet(keepTerm)) plan.KeepTerm();
+        if (parser.isSet(carryOver)) plan.CarryOver();
+        if (parser.isSet(noPlan) && plan.Any()) {
+            Print(stderr, QStringLiteral("--no-plan goes with no other plan option.\n"));
+            exitCode_ = kUsageError;
+            return;
+        }
+        if (!refused.empty()) {
+            PrintBytes(stderr, refused);
+            exitCode_ = kUsageError;
+            return;
+        }
         const QString timeValue = parser.value(time), extraValue = parser.value(extra);
+        const calc::LoanPlan none;
         exitCode_ = ExportSchedule(parser.value(schedule), positional,
                                    parser.isSet(time) ? &timeValue : nullptr,
-                                   parser.isSet(extra) ? &extraValue : nullptr);
+                                   parser.isSet(extra) ? &extraValue : nullptr,
+                                   parser.isSet(noPlan) ? &none
+                                   : plan.Any()         ? &plan.Plan()
+                                                        : nullptr);
+        return;
+    }
+    if (anyPlanOption) {
+        Print(stderr, QStringLiteral("The plan options go with --schedule.\n"));
+        exitCode_ = kUsageError;
         return;
     }
     if (parser.isSet(time) || parser.isSet(extra)) {

@@ -1,6 +1,6 @@
 #include "FileDialogComponent.h"
 
-#include "ui/dialogs/Interaction.h"
+#include "ui/common/Interaction.h"
 
 std::optional<QString> FileDialogComponent::ShowOpen() const {
     return Show(false);

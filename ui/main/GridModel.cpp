@@ -1,12 +1,8 @@
 #include "GridModel.h"
 
-#include <QString>
+#include "ui/common/QtText.h"
 
-namespace {
-QString ToQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-} // namespace
+#include <QString>
 
 GridModel::GridModel(loan::LoanGrid& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid) {
@@ -28,7 +24,7 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() + 1 >= grid_.Rows()) return {};
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
-    return ToQString(grid_.TextAt(index.row() + 1, index.column()));
+    return QtText::FromUtf8(grid_.TextAt(index.row() + 1, index.column()));
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -36,7 +32,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section < 0 || section >= grid_.Cols()) return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return ToQString(grid_.TextAt(0, section));
+        return QtText::FromUtf8(grid_.TextAt(0, section));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
 }

@@ -2,7 +2,7 @@
 
 #include "ColumnHeadingDelegate.h"
 #include "GridModel.h"
-#include "ui/dialogs/Twips.h"
+#include "ui/common/Twips.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

@@ -3,10 +3,11 @@
 #include "calc/NumberText.h"
 #include "loan/LoanGrid.h"
 #include "loan/LoanTable.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
-#include "ui/dialogs/Printer.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/Printer.h"
+#include "ui/common/QtText.h"
 #include "ui/dialogs/frmPrint.h"
 
 #include <QString>
@@ -49,10 +50,6 @@ constexpr int kBlankLinePoints = 12;
 constexpr int kLinePoints = 16;
 constexpr int kBlocksPerPage = 2;
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 bool IsSelected(const loan::LoanGrid& grid) {
     return grid.Row() != 0 && !loan::TrimmedSpaces(grid.Text()).empty();
 }
@@ -87,7 +84,7 @@ QString JobName(const loan::LoanGrid& grid, const PrintSettings& settings) {
     const auto add = [&](int row) {
         const std::string_view code = loan::Trimmed(grid.TextAt(row, loan::ColCode));
         if (codes.size() < kNamed)
-            codes << FromUtf8(code);
+            codes << QtText::FromUtf8(code);
         else
             ++more;
     };
@@ -148,13 +145,13 @@ bool LoanPrintout::PrintLoan(Printer& printer, loan::LoanGrid& grid) {
         QString text = QString::fromLatin1(line.label);
         switch (line.value) {
         case Value::Text:
-            text += FromUtf8(cell);
+            text += QtText::FromUtf8(cell);
             break;
         case Value::Amount:
-            text += FromUtf8(calc::AmountText(cell, false));
+            text += QtText::FromUtf8(calc::AmountText(cell, false));
             break;
         case Value::DollarAmount:
-            text += FromUtf8(calc::AmountText(cell, true));
+            text += QtText::FromUtf8(calc::AmountText(cell, true));
             break;
         }
         text += QString::fromLatin1(line.suffix);

@@ -8,11 +8,12 @@
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/UserFolders.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/QtText.h"
+#include "ui/common/Twips.h"
 #include "ui/details/frmLoanDetails.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
-#include "ui/dialogs/Twips.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmSearch.h"
 #include "ui/schedule/frmSchedule.h"
@@ -106,10 +107,6 @@ void Tell(QWidget* parent, const std::vector<loan::Notice>& notices) {
                                            : Interaction::Icon::Information);
 }
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 void SetUpHeadings(loan::LoanGrid& grid) {
     for (int c = 0; c < loan::kLoanCols; ++c) {
         grid.SetColWidth(c, loan::kColumnTwips[static_cast<std::size_t>(c)]);
@@ -135,6 +132,8 @@ frmLoan::frmLoan(QWidget* parent)
     connect(gridModel_.get(), &QAbstractItemModel::rowsInserted, this, changed);
     connect(gridModel_.get(), &QAbstractItemModel::rowsRemoved, this, changed);
     connect(gridModel_.get(), &QAbstractItemModel::modelReset, this, changed);
+    // A plan's change is a change of the table too.
+    File.SetChangeListener(changed);
     Form_Load();
 }
 
@@ -212,6 +211,8 @@ void frmLoan::BuildControls() {
     connect(PicSearchUp, &PictureBox::MouseDown, this, &frmLoan::PicSearchUp_MouseDown);
     connect(PicSearchUp, &PictureBox::MouseUp, this, &frmLoan::PicSearchUp_MouseUp);
     connect(GridView, &LoanGridView::DblClick, this, &frmLoan::Grid_DblClick);
+    GridView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(GridView, &QWidget::customContextMenuRequested, this, &frmLoan::Grid_ContextMenu);
 
     const QSize client_size = Twips::Size(this, kClientWidth, kClientHeight);
     resize(client_size.width(), client_size.height() + menuBar()->sizeHint().height());
@@ -508,13 +509,16 @@ bool frmLoan::WriteLoanFile(const QString& target) {
     const std::vector<loan::Notice> notices = File.AfterWrite(path, result, existed);
     SetCaption();
     Tell(this, notices);
-    return result.Saved();
+    // The loans may be saved without their plans; then not everything is, and the command that
+    // asked for the save stops.
+    return result.Saved() && !File.Modified();
 }
 
 void frmLoan::FileNewCommand() {
     if (!SaveFirst()) return;
     BusyPointer::Scope busy;
     MakeUntitled();
+    File.ForgetPlans();
     {
         loan::LoanGrid::Batch reset(Table.Grid, loan::LoanGrid::Batch::Kind::Reset);
         Table.Clear();
@@ -587,6 +591,7 @@ frmLoanDetails& frmLoan::LoanDetails() {
         // unasked.
         details_->SetQueryDropped([this] { File.QueryHidLoans(); });
         details_->SetSaveFirst([this] { return SaveFirst(nullptr, SaveBefore::Query); });
+        details_->SetPlans(&File);
     }
     return *details_;
 }
@@ -613,7 +618,7 @@ void frmLoan::EditLoan() {
             for (int c = 0; c < static_cast<int>(kTextBoxOfColumn.size()); ++c) {
                 grid.SetCol(c);
                 details.SetFieldText(kTextBoxOfColumn[static_cast<std::size_t>(c)],
-                                     FromUtf8(grid.Text()));
+                                     QtText::FromUtf8(grid.Text()));
             }
         }
         grid.SetCol(loan::ColRepaymentTime);
@@ -662,7 +667,31 @@ void frmLoan::ShowSchedule() {
             kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Information);
         return;
     }
-    frmSchedule::Show(this, FromUtf8(grid.TextAt(row, loan::ColCode)),
-                      loan::LoanTable::FieldsOfRow(grid, row),
-                      loan::RepaymentTimeIndexOf(grid.TextAt(row, loan::ColRepaymentTime)));
+    const std::string code(grid.TextAt(row, loan::ColCode));
+    calc::LoanPlan plan = File.PlanOf(code);
+    frmSchedule::Show(this, QtText::FromUtf8(code), loan::LoanTable::FieldsOfRow(grid, row),
+                      loan::RepaymentTimeIndexOf(grid.TextAt(row, loan::ColRepaymentTime)),
+                      &plan);
+    File.SetPlan(code, plan);
+}
+
+void frmLoan::Grid_ContextMenu(const QPoint& position) {
+    // The loans' own commands where the loans are; the click has made its row the current one.
+    if (!mnuLoans_) {
+        mnuLoans_ = new QMenu(this);
+        mnuLoans_->setObjectName(QStringLiteral("mnuLoans"));
+        mnuLoans_->setAccessibleName(QStringLiteral("Loan"));
+        for (const int item : {GridEdit, GridDelete, GridSchedule}) {
+            QAction* action = mnuGridItem(item);
+            action->setShortcutVisibleInContextMenu(true);
+            mnuLoans_->addAction(action);
+        }
+    }
+    QPoint at = position;
+    // The menu key: beside the current cell rather than wherever the pointer happens to be.
+    if (!GridView->viewport()->rect().contains(position) || position == QPoint(-1, -1)) {
+        const QRect cell = GridView->visualRect(GridView->currentIndex());
+        at = cell.isValid() ? cell.center() : QPoint(0, 0);
+    }
+    mnuLoans_->popup(GridView->viewport()->mapToGlobal(at));
 }

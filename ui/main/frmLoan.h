@@ -16,6 +16,7 @@ class GridModel;
 class LoanGridView;
 class PictureBox;
 class QAction;
+class QMenu;
 class QTimer;
 class frmLoanDetails;
 
@@ -105,6 +106,8 @@ class frmLoan : public QMainWindow {
     void mnuGridItem_Click(int index);
     void mnuHelpItem_Click(int index);
     void Grid_DblClick();
+    // Edit, Delete and Schedule at a right click or the menu key in the loan table.
+    void Grid_ContextMenu(const QPoint& position);
 
     void PicNewUp_MouseDown();
     void PicNewUp_MouseUp();
@@ -144,6 +147,7 @@ class frmLoan : public QMainWindow {
     std::vector<QAction*> fileItems_;
     std::vector<QAction*> gridItems_;
     std::vector<QAction*> helpItems_;
+    QMenu* mnuLoans_ = nullptr;
     bool exiting_ = false;
     QTimer* recoveryTimer_ = nullptr; // made by StartRecovery
 };

@@ -1,7 +1,14 @@
 #include "ScheduleModel.h"
 
+#include "DateEdit.h"
+
 #include "calc/LoanSchedule.h"
-#include "calc/NumberText.h"
+#include "ui/common/QtText.h"
+
+#include <QColor>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
 
 #include <algorithm>
 
@@ -23,10 +30,6 @@ calc::Cents Field(const calc::ScheduleRow& row, int amount) {
     }
 }
 
-QString Currency(calc::Cents cents) {
-    return QString::fromStdString(calc::CurrencyTextOf(static_cast<double>(cents) / 100));
-}
-
 } // namespace
 
 ScheduleModel::ScheduleModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -34,6 +37,7 @@ ScheduleModel::ScheduleModel(QObject* parent) : QAbstractTableModel(parent) {}
 void ScheduleModel::SetSchedule(const calc::LoanSchedule* schedule) {
     beginResetModel();
     schedule_ = schedule;
+    dates_ = schedule && schedule->HasDates();
     endResetModel();
 }
 
@@ -41,6 +45,19 @@ QString ScheduleModel::ColumnName(int column) {
     if (column <= 0 || column >= kColumns) return QStringLiteral("Period");
     return QStringLiteral("%1 %2").arg(QLatin1String(kParts[(column - 1) / 4]),
                                        QLatin1String(kAmounts[(column - 1) % 4]));
+}
+
+bool ScheduleModel::HasDateColumn() const {
+    return dates_;
+}
+
+int ScheduleModel::AmountColumn(int part, int amount) const {
+    return 1 + (dates_ ? 1 : 0) + 4 * part + amount;
+}
+
+int ScheduleModel::PlainColumn(int column) const {
+    if (!dates_ || column == 0) return column;
+    return column == 1 ? -1 : column - 1;
 }
 
 QString ScheduleModel::WidestAmount() const {
@@ -55,8 +72,16 @@ QString ScheduleModel::WidestAmount() const {
             }
         }
     }
-    const QString high = Currency(largest), low = Currency(lowest);
+    const QString high = QtText::Currency(largest), low = QtText::Currency(lowest);
     return low.size() > high.size() ? low : high;
+}
+
+QString ScheduleModel::EventsText(int period) const {
+    if (!schedule_) return {};
+    QStringList sentences;
+    for (const calc::ScheduleEvent& event : schedule_->EventsIn(period))
+        sentences << QtText::FromUtf8(calc::ScheduleEventText(event)) + QLatin1Char('.');
+    return sentences.join(QLatin1Char(' '));
 }
 
 std::optional<calc::ScheduleRow> ScheduleModel::RowOf(int part, int period) const {
@@ -73,23 +98,52 @@ int ScheduleModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ScheduleModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumns;
+    return parent.isValid() ? 0 : kColumns + (dates_ ? 1 : 0);
 }
 
 QVariant ScheduleModel::data(const QModelIndex& index, int role) const {
     if (!schedule_ || !index.isValid()) return {};
     const int period = index.row();
-    const int column = index.column();
+    const int column = PlainColumn(index.column());
     switch (role) {
     case Qt::DisplayRole: {
         if (column == 0) return QString::number(period + 1);
+        if (column < 0) {
+            const auto date = schedule_->DateOf(period + 1);
+            if (!date) return QString();
+            return DateEdit::Text(*date);
+        }
         const std::optional<calc::ScheduleRow> row = RowOf((column - 1) / 4, period);
-        return row ? Currency(Field(*row, (column - 1) % 4)) : QString();
+        return row ? QtText::Currency(Field(*row, (column - 1) % 4)) : QString();
     }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-    case Qt::AccessibleDescriptionRole:
-        return QStringLiteral("Period %1 %2").arg(period + 1).arg(ColumnName(column));
+    case Qt::AccessibleDescriptionRole: {
+        QString text = QStringLiteral("Period %1 %2")
+                           .arg(period + 1)
+                           .arg(column < 0 ? QStringLiteral("Date") : ColumnName(column));
+        const QString events = EventsText(period + 1);
+        if (!events.isEmpty()) text += QStringLiteral(". ") + events;
+        return text;
+    }
+    case Qt::ToolTipRole: {
+        const QString events = EventsText(period + 1);
+        return events.isEmpty() ? QVariant() : QVariant(events);
+    }
+    case Qt::FontRole: {
+        if (schedule_->EventsIn(period + 1).empty()) return {};
+        QFont bold;
+        bold.setBold(true);
+        return bold;
+    }
+    case Qt::BackgroundRole: {
+        if (schedule_->EventsIn(period + 1).empty()) return {};
+        // The selection's colour, faint: marked in any colour scheme, and never mistaken for
+        // the selected row itself.
+        QColor mark = QGuiApplication::palette().color(QPalette::Highlight);
+        mark.setAlpha(48);
+        return mark;
+    }
     default:
         return {};
     }
@@ -98,12 +152,15 @@ QVariant ScheduleModel::data(const QModelIndex& index, int role) const {
 QVariant ScheduleModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal)
         return QAbstractTableModel::headerData(section, orientation, role);
+    const int column = PlainColumn(section);
     if (role == Qt::DisplayRole) {
-        if (section == 0) return QStringLiteral("Period");
-        return QStringLiteral("%1\n%2").arg(QLatin1String(kParts[(section - 1) / 4]),
-                                            QLatin1String(kAmounts[(section - 1) % 4]));
+        if (column == 0) return QStringLiteral("Period");
+        if (column < 0) return QStringLiteral("Date");
+        return QStringLiteral("%1\n%2").arg(QLatin1String(kParts[(column - 1) / 4]),
+                                            QLatin1String(kAmounts[(column - 1) % 4]));
     }
-    if (role == Qt::AccessibleTextRole) return ColumnName(section);
+    if (role == Qt::AccessibleTextRole)
+        return column < 0 ? QStringLiteral("Date") : ColumnName(column);
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignCenter);
     return {};
 }

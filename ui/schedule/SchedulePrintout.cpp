@@ -1,18 +1,21 @@
 #include "SchedulePrintout.h"
 
+#include "DateEdit.h"
+
 #include "calc/LoanSchedule.h"
-#include "calc/NumberText.h"
+#include "calc/PaymentCalendar.h"
 #include "loan/LoanTable.h"
-#include "ui/dialogs/Printer.h"
+#include "ui/common/Printer.h"
+#include "ui/common/QtText.h"
 
 #include <QStringList>
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
-constexpr int kColumns = 13;
 constexpr int kGap = 2;
 constexpr int kLargestPoints = 9, kSmallestPoints = 6;
 
@@ -20,12 +23,31 @@ constexpr const char* kParts[3] = {"Variable", "Fixed", "Loan"};
 constexpr const char* kAmounts[4] = {"Payment", "Interest", "Principal", "Balance"};
 
 QString Money(calc::Cents cents, bool dollar) {
-    const QString text =
-        QString::fromStdString(calc::CurrencyTextOf(static_cast<double>(cents) / 100));
+    const QString text = QtText::Currency(cents);
     return dollar ? text : text.mid(1);
 }
 
-using Cells = std::array<QString, kColumns>;
+using Cells = std::vector<QString>;
+using Widths = std::vector<int>;
+
+// The columns printed: the period, its date where the plan has a start date, then four amounts
+// of each part that is one (a part of $0 has none) and of the loan.
+struct Layout {
+    bool dates = false;
+    std::vector<int> parts; // 0 variable, 1 fixed, 2 loan
+
+    int Lead() const { return dates ? 2 : 1; }
+    std::size_t Columns() const { return static_cast<std::size_t>(Lead()) + 4 * parts.size(); }
+};
+
+Layout LayoutOf(const calc::LoanSchedule& s) {
+    Layout layout;
+    layout.dates = s.HasDates();
+    if (s.Terms().variableAmount != 0) layout.parts.push_back(0);
+    if (s.Terms().fixedAmount != 0) layout.parts.push_back(1);
+    layout.parts.push_back(2);
+    return layout;
+}
 
 // The texts of the print-out before they are laid out in lines.
 struct Texts {
@@ -35,24 +57,40 @@ struct Texts {
     QStringList notes;
 };
 
-Cells RowCells(const calc::LoanSchedule& s, std::size_t k, bool dollar) {
-    Cells cells;
-    cells[0] = QString::number(k + 1);
+Cells RowCells(const calc::LoanSchedule& s, const Layout& layout, std::size_t k, bool dollar) {
+    Cells cells(layout.Columns());
+    const int period = static_cast<int>(k) + 1;
+    // A period where something happens is marked; the notes say what.
+    cells[0] = QString::number(period) + (s.EventsIn(period).empty() ? QString() : QStringLiteral("*"));
+    if (layout.dates)
+        if (const auto date = s.DateOf(period)) cells[1] = DateEdit::Text(*date);
     const calc::ScheduleRow loan = s.Row(k);
     const calc::ScheduleRow* parts[3] = {
         k < s.Variable().Rows().size() ? &s.Variable().Rows()[k] : nullptr,
         k < s.Fixed().Rows().size() ? &s.Fixed().Rows()[k] : nullptr, &loan};
-    for (int p = 0; p < 3; ++p) {
-        if (!parts[p]) continue;
-        const calc::ScheduleRow& row = *parts[p];
-        const calc::Cents amounts[4] = {row.payment, row.interest, row.Principal(), row.balance};
-        for (int a = 0; a < 4; ++a)
-            cells[static_cast<std::size_t>(1 + 4 * p + a)] = Money(amounts[a], dollar);
+    for (std::size_t p = 0; p < layout.parts.size(); ++p) {
+        const calc::ScheduleRow* row = parts[layout.parts[p]];
+        if (!row) continue;
+        const calc::Cents amounts[4] = {row->payment, row->interest, row->Principal(),
+                                        row->balance};
+        for (std::size_t a = 0; a < 4; ++a)
+            cells[static_cast<std::size_t>(layout.Lead()) + 4 * p + a] = Money(amounts[a], dollar);
     }
     return cells;
 }
 
-Texts MakeTexts(const calc::LoanSchedule& s, const QString& code, bool dollar) {
+// "period 300 (31/12/2050)" with a start date, else "period 300 (25 years)".
+QString Payoff(const calc::LoanSchedule& s, int period) {
+    const auto date = s.DateOf(period);
+    return QStringLiteral("period %1 (%2)")
+        .arg(period)
+        .arg(date ? DateEdit::Text(*date)
+                  : QtText::FromUtf8(calc::PaymentCalendar::YearsAndMonths(
+                        period, s.Terms().repaymentTime)));
+}
+
+Texts MakeTexts(const calc::LoanSchedule& s, const Layout& layout, const QString& code,
+                bool dollar) {
     Texts texts;
     const calc::LoanTerms& terms = s.Terms();
     texts.title = QStringLiteral("Repayment Schedule  %1  %2  instalment %3")
@@ -61,38 +99,63 @@ Texts MakeTexts(const calc::LoanSchedule& s, const QString& code, bool dollar) {
     if (terms.extra > 0) texts.title += QStringLiteral(" + extra %1").arg(Money(terms.extra, true));
     texts.rows.reserve(s.Periods());
     for (std::size_t k = 0; k < s.Periods(); ++k)
-        texts.rows.push_back(RowCells(s, k, dollar));
+        texts.rows.push_back(RowCells(s, layout, k, dollar));
 
+    texts.totals.resize(layout.Columns());
     texts.totals[0] = QStringLiteral("Total");
     const calc::ScheduleTotals* totals[3] = {&s.Variable().Totals(), &s.Fixed().Totals(),
                                              &s.Totals()};
-    for (int p = 0; p < 3; ++p) {
-        texts.totals[static_cast<std::size_t>(1 + 4 * p)] = Money(totals[p]->payments, dollar);
-        texts.totals[static_cast<std::size_t>(2 + 4 * p)] = Money(totals[p]->interest, dollar);
-        texts.totals[static_cast<std::size_t>(3 + 4 * p)] = Money(totals[p]->principal, dollar);
+    for (std::size_t p = 0; p < layout.parts.size(); ++p) {
+        const calc::ScheduleTotals& t = *totals[layout.parts[p]];
+        const std::size_t first = static_cast<std::size_t>(layout.Lead()) + 4 * p;
+        texts.totals[first] = Money(t.payments, dollar);
+        texts.totals[first + 1] = Money(t.interest, dollar);
+        texts.totals[first + 2] = Money(t.principal, dollar);
     }
-    QString paidOff =
-        QStringLiteral("The loan is paid off in period %1").arg(s.Totals().payoffPeriod);
+    // With a plan the payoffs come with their dates, or how long they take; a plain schedule's
+    // note reads as it always has.
+    const bool planned = s.HasDates() || !s.Plan().ChangesNoAmount();
+    const auto when = [&s, planned](int period) {
+        return planned ? Payoff(s, period) : QStringLiteral("period %1").arg(period);
+    };
+    QString paidOff = QStringLiteral("The loan is paid off in %1").arg(when(s.Totals().payoffPeriod));
     QStringList parts;
     if (s.Variable().Totals().payoffPeriod > 0)
-        parts << QStringLiteral("the variable part in period %1")
-                     .arg(s.Variable().Totals().payoffPeriod);
+        parts << QStringLiteral("the variable part in %1").arg(when(s.Variable().Totals().payoffPeriod));
     if (s.Fixed().Totals().payoffPeriod > 0)
-        parts << QStringLiteral("the fixed part in period %1").arg(s.Fixed().Totals().payoffPeriod);
+        parts << QStringLiteral("the fixed part in %1").arg(when(s.Fixed().Totals().payoffPeriod));
     if (!parts.isEmpty()) paidOff += QStringLiteral(": ") + parts.join(QStringLiteral(", "));
     texts.notes << paidOff + QLatin1Char('.');
-    if (terms.extra > 0)
+    if (!s.Plan().lumpSums.empty())
+        texts.notes << QStringLiteral("%1 save %2 periods and %3 of interest.")
+                           .arg(terms.extra > 0 ? QStringLiteral("The extra payment and the lump sums")
+                                                : QStringLiteral("The lump sums"))
+                           .arg(s.PeriodsSaved())
+                           .arg(Money(s.InterestSaved(), true));
+    else if (terms.extra > 0)
         texts.notes << QStringLiteral("The extra payment saves %1 periods and %2 of interest.")
                            .arg(s.PeriodsSaved())
                            .arg(Money(s.InterestSaved(), true));
+    // What happened in each marked period.
+    int lastPeriod = 0;
+    for (const calc::ScheduleEvent& event : s.Events()) {
+        const QString text = QtText::FromUtf8(calc::ScheduleEventText(event)) + QLatin1Char('.');
+        if (event.period != lastPeriod)
+            texts.notes << QStringLiteral("* Period %1: %2").arg(event.period).arg(text);
+        else
+            texts.notes.last() += QLatin1Char(' ') + text;
+        lastPeriod = event.period;
+    }
     return texts;
 }
 
-std::array<int, kColumns> Widths(const Texts& texts) {
-    std::array<int, kColumns> widths{};
+Widths WidthsOf(const Texts& texts, const Layout& layout) {
+    Widths widths(layout.Columns());
     widths[0] = static_cast<int>(std::max(QStringLiteral("Period").size(), texts.totals[0].size()));
-    for (int c = 1; c < kColumns; ++c)
-        widths[static_cast<std::size_t>(c)] = static_cast<int>(qstrlen(kAmounts[(c - 1) % 4]));
+    if (layout.dates) widths[1] = static_cast<int>(QStringLiteral("Date").size());
+    for (std::size_t c = static_cast<std::size_t>(layout.Lead()); c < widths.size(); ++c)
+        widths[c] = static_cast<int>(
+            qstrlen(kAmounts[(c - static_cast<std::size_t>(layout.Lead())) % 4]));
     const auto widen = [&widths](const Cells& cells) {
         for (std::size_t c = 0; c < cells.size(); ++c)
             widths[c] = std::max(widths[c], static_cast<int>(cells[c].size()));
@@ -103,14 +166,14 @@ std::array<int, kColumns> Widths(const Texts& texts) {
     return widths;
 }
 
-int LineWidth(const std::array<int, kColumns>& widths) {
-    int total = kGap * (kColumns - 1);
+int LineWidth(const Widths& widths) {
+    int total = kGap * (static_cast<int>(widths.size()) - 1);
     for (int w : widths)
         total += w;
     return total;
 }
 
-QString Line(const Cells& cells, const std::array<int, kColumns>& widths) {
+QString Line(const Cells& cells, const Widths& widths) {
     QString line;
     for (std::size_t c = 0; c < cells.size(); ++c) {
         if (c > 0) line += QString(kGap, QLatin1Char(' '));
@@ -120,13 +183,16 @@ QString Line(const Cells& cells, const std::array<int, kColumns>& widths) {
 }
 
 // "------- Variable -------" over each part's four columns.
-QString GroupLine(const std::array<int, kColumns>& widths) {
-    QString line(widths[0], QLatin1Char(' '));
-    for (int p = 0; p < 3; ++p) {
+QString GroupLine(const Widths& widths, const Layout& layout) {
+    int lead = kGap * (layout.Lead() - 1);
+    for (int c = 0; c < layout.Lead(); ++c)
+        lead += widths[static_cast<std::size_t>(c)];
+    QString line(lead, QLatin1Char(' '));
+    for (std::size_t p = 0; p < layout.parts.size(); ++p) {
         int span = kGap * 3;
-        for (int a = 0; a < 4; ++a)
-            span += widths[static_cast<std::size_t>(1 + 4 * p + a)];
-        const QString name = QStringLiteral(" %1 ").arg(QLatin1String(kParts[p]));
+        for (std::size_t a = 0; a < 4; ++a)
+            span += widths[static_cast<std::size_t>(layout.Lead()) + 4 * p + a];
+        const QString name = QStringLiteral(" %1 ").arg(QLatin1String(kParts[layout.parts[p]]));
         const int left = (span - static_cast<int>(name.size())) / 2;
         line += QString(kGap, QLatin1Char(' ')) + QString(left, QLatin1Char('-')) + name +
                 QString(span - left - static_cast<int>(name.size()), QLatin1Char('-'));
@@ -140,15 +206,16 @@ bool SchedulePrintout::Print(Printer& printer, const calc::LoanSchedule& schedul
                              const QString& code) {
     if (!printer.SetFixedPitch()) return false;
     // The largest font whose lines fit, with "$" before the amounts if that fits at all.
+    const Layout layout = LayoutOf(schedule);
     Texts texts;
-    std::array<int, kColumns> widths{};
+    Widths widths;
     bool fitted = false;
     for (int points = kLargestPoints; points >= kSmallestPoints && !fitted; --points) {
         if (!printer.SetFontSize(points)) return false;
         const int room = printer.CharactersPerLine();
         for (const bool dollar : {true, false}) {
-            texts = MakeTexts(schedule, code, dollar);
-            widths = Widths(texts);
+            texts = MakeTexts(schedule, layout, code, dollar);
+            widths = WidthsOf(texts, layout);
             if (room <= 0 || LineWidth(widths) <= room) {
                 fitted = true;
                 break;
@@ -172,11 +239,12 @@ bool SchedulePrintout::Print(Printer& printer, const calc::LoanSchedule& schedul
         pages.emplace_back();
     pages.back() << tail;
 
-    Cells names;
+    Cells names(layout.Columns());
     names[0] = QStringLiteral("Period");
-    for (int c = 1; c < kColumns; ++c)
-        names[static_cast<std::size_t>(c)] = QLatin1String(kAmounts[(c - 1) % 4]);
-    const QString group = GroupLine(widths);
+    if (layout.dates) names[1] = QStringLiteral("Date");
+    for (std::size_t c = static_cast<std::size_t>(layout.Lead()); c < names.size(); ++c)
+        names[c] = QLatin1String(kAmounts[(c - static_cast<std::size_t>(layout.Lead())) % 4]);
+    const QString group = GroupLine(widths, layout);
     const QString columns = Line(names, widths);
     const int pageCount = static_cast<int>(pages.size());
     for (int p = 0; p < pageCount; ++p) {

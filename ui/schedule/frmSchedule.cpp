@@ -1,17 +1,26 @@
 #include "frmSchedule.h"
 
+#include "DateEdit.h"
 #include "SchedulePrintout.h"
+#include "frmPlanEvent.h"
 
+#include "calc/KeyFilter.h"
 #include "calc/NumberText.h"
+#include "calc/PaymentCalendar.h"
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanTable.h"
 #include "loan/UserFolders.h"
 #include "safefile/SafeFile.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Interaction.h"
+#include "ui/common/AccessKeyPress.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Interaction.h"
+#include "ui/common/NumberFieldFilter.h"
+#include "ui/common/QtText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,11 +29,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QFile>
 #include <QScreen>
 #include <QScrollBar>
-#include <QShortcutEvent>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -35,13 +43,24 @@ const QString kExportCaption = QStringLiteral("Export Schedule");
 
 constexpr const char* kPartNames[3] = {"Variable", "Fixed", "Loan"};
 constexpr const char* kTotalNames[4] = {"Payments", "Interest", "Principal", "Paid off in period"};
+constexpr const char* kPayoffName = "Paid off";
 
-QString Currency(calc::Cents cents) {
-    return QString::fromStdString(calc::CurrencyTextOf(static_cast<double>(cents) / 100));
+// Fixed periods and revert rates typed as the loan's rates are: up to 100, with decimals.
+const calc::KeyRule kYearsOrRateRule{0, 100, true};
+
+void InstallNumberRule(QLineEdit* field, const calc::KeyRule& rule) {
+    NumberFieldFilter::Install(
+        field,
+        [rule](std::u16string_view text, int caret, int selected, int key) {
+            return calc::FilterKey(text, caret, selected, key, rule) != 0;
+        },
+        NumberFieldFilter::Keys::Commands);
 }
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+// A number typed in a plan's field; none while it is empty.
+std::optional<double> TypedNumber(const QLineEdit* field) {
+    if (field->text().isEmpty()) return std::nullopt;
+    return calc::StrictNumber(field->text().toStdString());
 }
 
 // A value shown as a result: its text is its accessible name, what it is the description.
@@ -60,27 +79,31 @@ void SetResult(QLabel* label, const QString& text) {
 } // namespace
 
 void frmSchedule::Show(QWidget* parent, const QString& code, const calc::RepaymentFields& fields,
-                       int repaymentTime) {
+                       int repaymentTime, calc::LoanPlan* plan) {
     const auto check = calc::LoanSchedule::FromFields(fields, repaymentTime);
     if (!check.schedule) {
         const std::string_view why = calc::ScheduleProblemText(check.problem);
-        Interaction::Current().Message(parent, FromUtf8(why) + QLatin1Char('.'), kCaption,
+        Interaction::Current().Message(parent, QtText::FromUtf8(why) + QLatin1Char('.'), kCaption,
                                        Interaction::Buttons::OK, Interaction::Icon::Information);
         return;
     }
-    frmSchedule schedule(code, fields, repaymentTime, parent);
+    // A plan the loan cannot follow (one made before the loan was changed) still opens the
+    // window, which says why, so that it can be put right.
+    frmSchedule schedule(code, fields, repaymentTime, parent, plan ? *plan : calc::LoanPlan{});
     Interaction::Current().Exec(schedule);
+    if (plan) *plan = schedule.Plan();
 }
 
 frmSchedule::frmSchedule(const QString& code, const calc::RepaymentFields& fields,
-                         int repaymentTime, QWidget* parent)
-    : QDialog(parent), code_(code), fields_(fields) {
+                         int repaymentTime, QWidget* parent, const calc::LoanPlan& plan)
+    : QDialog(parent), code_(code), fields_(fields), plan_(plan) {
     setObjectName(QStringLiteral("frmSchedule"));
     setWindowTitle(QStringLiteral("Dravenholt Information Technology - Repayment Schedule"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
     BuildControls();
+    ShowPlan();
     cboTime_->setCurrentIndex(repaymentTime >= 1 && repaymentTime <= calc::kRepaymentRows
                                   ? repaymentTime - 1
                                   : loan::kDefaultRepaymentTime - 1);
@@ -91,7 +114,7 @@ frmSchedule::frmSchedule(const QString& code, const calc::RepaymentFields& field
     const QRect area = screen()->availableGeometry();
     int width =
         grdSchedule_->verticalScrollBar()->sizeHint().width() + 2 * grdSchedule_->frameWidth();
-    for (int c = 0; c < ScheduleModel::kColumns; ++c)
+    for (int c = 0; c < model_.columnCount(); ++c)
         width += grdSchedule_->columnWidth(c);
     resize(
         std::min(width + layout()->contentsMargins().left() + layout()->contentsMargins().right(),
@@ -103,6 +126,8 @@ frmSchedule::frmSchedule(const QString& code, const calc::RepaymentFields& field
 // The table goes with the dialog's children, after the members: it lets go of the model first.
 frmSchedule::~frmSchedule() {
     grdSchedule_->setModel(nullptr);
+    grdRates_->setModel(nullptr);
+    grdLumps_->setModel(nullptr);
 }
 
 void frmSchedule::BuildControls() {
@@ -117,7 +142,7 @@ void frmSchedule::BuildControls() {
     cboTime_->setObjectName(QStringLiteral("cboTime"));
     cboTime_->setAccessibleName(QStringLiteral("Repayment Time"));
     for (int t = 1; t <= calc::kRepaymentRows; ++t)
-        cboTime_->addItem(FromUtf8(loan::RepaymentTimeName(t)));
+        cboTime_->addItem(QtText::FromUtf8(loan::RepaymentTimeName(t)));
     auto* lblTime = new QLabel(QStringLiteral("Repayment &Time"), this);
     lblTime->setBuddy(cboTime_);
 
@@ -126,9 +151,14 @@ void frmSchedule::BuildControls() {
     txtExtra_->setAccessibleName(QStringLiteral("Extra each period $"));
     txtExtra_->setAlignment(Qt::AlignRight);
     txtExtra_->setPlaceholderText(QStringLiteral("0.00"));
-    // Dollars and cents as the loan's own amounts are typed: up to 99,999,999.99.
-    txtExtra_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral(R"(\d{0,8}(\.\d{0,2})?)")), txtExtra_));
+    // Dollars and cents as the loan's own amounts are typed: up to 99,999,999.99; a paste is
+    // taken as typing would take it.
+    NumberFieldFilter::Install(
+        txtExtra_,
+        [](std::u16string_view text, int caret, int selected, int key) {
+            return calc::FilterAmountKey(text, caret, selected, key) != 0;
+        },
+        NumberFieldFilter::Keys::Commands);
     txtExtra_->setMaximumWidth(
         txtExtra_->fontMetrics().horizontalAdvance(QStringLiteral("99999999.99")) + 20);
     auto* lblExtra = new QLabel(QStringLiteral("E&xtra each period $"), this);
@@ -148,6 +178,13 @@ void frmSchedule::BuildControls() {
     loanLine->addWidget(txtExtra_, 0, 5);
     loanLine->addWidget(new QLabel(QStringLiteral("Instalment"), this), 1, 0);
     loanLine->addWidget(lblInstalment_, 1, 1);
+    lblLoan_ = ResultLabel(QStringLiteral("The loan"), this);
+    lblLoan_->setObjectName(QStringLiteral("lblLoan"));
+    lblLoan_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblLoan_->setTextFormat(Qt::PlainText);
+    SetResult(lblLoan_, LoanText());
+    loanLine->addWidget(new QLabel(QStringLiteral("Loan"), this), 2, 0);
+    loanLine->addWidget(lblLoan_, 2, 1, 1, 6);
     loanLine->setColumnStretch(1, 1);
     loanLine->setColumnStretch(6, 2);
 
@@ -171,11 +208,23 @@ void frmSchedule::BuildControls() {
             lblTotal_[static_cast<std::size_t>(p)][static_cast<std::size_t>(c)] = value;
         }
     }
+    // The payoff beside its period: a date with a start date, else how long from the start.
+    auto* payoffHeading = new QLabel(QLatin1String(kPayoffName), totals);
+    payoffHeading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    totalsGrid->addWidget(payoffHeading, 0, 5);
+    for (int p = 0; p < 3; ++p) {
+        QLabel* value = ResultLabel(
+            QStringLiteral("%1 %2").arg(QLatin1String(kPartNames[p]), QLatin1String(kPayoffName)),
+            totals);
+        value->setObjectName(QStringLiteral("lblPayoff_%1").arg(p));
+        totalsGrid->addWidget(value, p + 1, 5);
+        lblPayoff_[static_cast<std::size_t>(p)] = value;
+    }
     lblNote_ = new QLabel(totals);
     lblNote_->setObjectName(QStringLiteral("lblNote"));
     lblNote_->setWordWrap(true);
-    totalsGrid->addWidget(lblNote_, 4, 0, 1, 5);
-    totalsGrid->setColumnStretch(5, 1);
+    totalsGrid->addWidget(lblNote_, 4, 0, 1, 6);
+    totalsGrid->setColumnStretch(6, 1);
 
     grdSchedule_ = new QTableView(this);
     grdSchedule_->setObjectName(QStringLiteral("grdSchedule"));
@@ -205,10 +254,9 @@ void frmSchedule::BuildControls() {
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
     cmdClose_->setAccessibleName(QStringLiteral("Close"));
     // Enter in the extra field prints or closes nothing; Esc closes the window.
-    for (QPushButton* button : {cmdPrint_, cmdExport_, cmdClose_}) {
+    for (QPushButton* button : {cmdPrint_, cmdExport_, cmdClose_})
         button->setAutoDefault(false);
-        button->installEventFilter(this);
-    }
+    AccessKeyPress::Install({cmdPrint_, cmdExport_, cmdClose_});
     connect(cmdPrint_, &QPushButton::clicked, this, &frmSchedule::cmdPrint_Click);
     connect(cmdExport_, &QPushButton::clicked, this, &frmSchedule::cmdExport_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &frmSchedule::cmdClose_Click);
@@ -218,32 +266,334 @@ void frmSchedule::BuildControls() {
     buttons->addWidget(cmdExport_);
     buttons->addWidget(cmdClose_);
 
+    // The plan beside the totals; the table below both, in a row of its own that has room for
+    // more views of the schedule beside it.
+    fraPlan_ = BuildPlan();
+    auto* summary = new QHBoxLayout;
+    summary->addWidget(totals, 0, Qt::AlignTop);
+    summary->addWidget(fraPlan_, 1);
+    auto* tableRow = new QHBoxLayout;
+    tableRow->addWidget(grdSchedule_, 1);
+
     auto* column = new QVBoxLayout(this);
     column->addLayout(loanLine);
-    column->addWidget(totals);
+    column->addLayout(summary);
     column->addWidget(lblSchedule);
-    column->addWidget(grdSchedule_, 1);
+    column->addLayout(tableRow, 1);
     column->addLayout(buttons);
 
-    setTabOrder(cboTime_, txtExtra_);
-    setTabOrder(txtExtra_, grdSchedule_);
+    // The plan comes after the loan's own settings and before the periods it shapes.
+    const QList<QWidget*> order = {cboTime_,
+                                   txtExtra_,
+                                   chkStart_,
+                                   dtpStart_,
+                                   txtFixedYears_,
+                                   txtRevertRate_,
+                                   grdRates_,
+                                   cmdPlan_[0][0],
+                                   cmdPlan_[0][1],
+                                   cmdPlan_[0][2],
+                                   grdLumps_,
+                                   cmdPlan_[1][0],
+                                   cmdPlan_[1][1],
+                                   cmdPlan_[1][2],
+                                   chkKeepPayment_,
+                                   chkKeepTerm_,
+                                   chkCarryOver_,
+                                   grdSchedule_};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
     setTabOrder(grdSchedule_, cmdPrint_);
     setTabOrder(cmdPrint_, cmdExport_);
     setTabOrder(cmdExport_, cmdClose_);
     cboTime_->setFocus(Qt::OtherFocusReason);
 }
 
-// A button's access key presses it at once, after taking the focus as a click would, rather than
-// after the flash of an animated click.
-bool frmSchedule::eventFilter(QObject* watched, QEvent* event) {
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button && event->type() == QEvent::Shortcut &&
-        !static_cast<QShortcutEvent*>(event)->isAmbiguous() && button->isEnabled()) {
-        button->setFocus(Qt::ShortcutFocusReason);
-        button->click();
-        return true;
+QGroupBox* frmSchedule::BuildPlan() {
+    auto* plan = new QGroupBox(QStringLiteral("Plan"), this);
+    plan->setObjectName(QStringLiteral("fraPlan"));
+    plan->setAccessibleName(QStringLiteral("Plan"));
+    const auto named = [](QWidget* widget, const char* object, const QString& name) {
+        widget->setObjectName(QLatin1String(object));
+        widget->setAccessibleName(name);
+    };
+
+    chkStart_ = new QCheckBox(QStringLiteral("Start &date"), plan);
+    named(chkStart_, "chkStart", QStringLiteral("Start date"));
+    chkStart_->setToolTip(QStringLiteral("The first payment's date: every period gets a date."));
+    dtpStart_ = DateEdit::Make(plan);
+    named(dtpStart_, "dtpStart", QStringLiteral("First payment's date"));
+    txtFixedYears_ = new QLineEdit(plan);
+    named(txtFixedYears_, "txtFixedYears", QStringLiteral("Fixed period years"));
+    txtFixedYears_->setAccessibleDescription(
+        QStringLiteral("Empty: the fixed rate holds for the whole term"));
+    txtRevertRate_ = new QLineEdit(plan);
+    named(txtRevertRate_, "txtRevertRate", QStringLiteral("Revert rate %"));
+    txtRevertRate_->setAccessibleDescription(
+        QStringLiteral("Empty: the variable rate in force when the fixed period ends"));
+    for (QLineEdit* field : {txtFixedYears_, txtRevertRate_}) {
+        field->setAlignment(Qt::AlignRight);
+        InstallNumberRule(field, kYearsOrRateRule);
+        field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("100.000")) +
+                               20);
     }
-    return QDialog::eventFilter(watched, event);
+    txtRevertRate_->setPlaceholderText(QStringLiteral("variable"));
+    auto* lblFixedYears = new QLabel(QStringLiteral("&Fixed period years"), plan);
+    lblFixedYears->setBuddy(txtFixedYears_);
+    auto* lblRevertRate = new QLabel(QStringLiteral("Re&vert rate %"), plan);
+    lblRevertRate->setBuddy(txtRevertRate_);
+
+    const auto list = [this, plan](PlanEventModel& model, const char* object, const QString& name) {
+        auto* view = new QTableView(plan);
+        view->setObjectName(QLatin1String(object));
+        view->setAccessibleName(name);
+        view->setModel(&model);
+        view->setTabKeyNavigation(false);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setWordWrap(false);
+        view->verticalHeader()->hide();
+        view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+        view->horizontalHeader()->setStretchLastSection(true);
+        view->horizontalHeader()->setHighlightSections(false);
+        const int rows = 4;
+        view->setFixedHeight(view->horizontalHeader()->sizeHint().height() +
+                             rows * view->verticalHeader()->defaultSectionSize() +
+                             2 * view->frameWidth());
+        // Wide enough for the longest entry of each column, measured once: a period or a
+        // date, a rate, an amount, a part.
+        const QFontMetrics metrics = view->fontMetrics();
+        const int padding = 16;
+        const QString widest[3] = {
+            std::max(QStringLiteral("Period 52143"),
+                     DateEdit::Text(std::chrono::year_month_day{std::chrono::year(2088),
+                                                                std::chrono::month(12),
+                                                                std::chrono::day(28)}),
+                     [&metrics](const QString& a, const QString& b) {
+                         return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
+                     }),
+            &model == &rates_ ? QStringLiteral("100.000") : QStringLiteral("$99,999,999.99"),
+            QStringLiteral("Variable")};
+        int width = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
+        for (int c = 0; c < model.columnCount(); ++c) {
+            const int column = std::max(metrics.horizontalAdvance(widest[c]) + padding,
+                                        view->horizontalHeader()->sectionSizeHint(c));
+            view->horizontalHeader()->resizeSection(c, column);
+            width += column;
+        }
+        view->setMinimumWidth(width);
+        return view;
+    };
+    grdRates_ = list(rates_, "grdRates", QStringLiteral("Rate changes"));
+    grdLumps_ = list(lumps_, "grdLumps", QStringLiteral("Lump sums"));
+    auto* lblRates = new QLabel(QStringLiteral("&Rate changes"), plan);
+    lblRates->setBuddy(grdRates_);
+    auto* lblLumps = new QLabel(QStringLiteral("&Lump sums"), plan);
+    lblLumps->setBuddy(grdLumps_);
+
+    auto* grid = new QGridLayout(plan);
+    auto* first = new QHBoxLayout;
+    first->addWidget(chkStart_);
+    first->addWidget(dtpStart_);
+    first->addSpacing(12);
+    first->addWidget(lblFixedYears);
+    first->addWidget(txtFixedYears_);
+    first->addSpacing(12);
+    first->addWidget(lblRevertRate);
+    first->addWidget(txtRevertRate_);
+    first->addStretch(1);
+    grid->addLayout(first, 0, 0, 1, 4);
+
+    const char* const names[2] = {"rate change", "lump sum"};
+    QTableView* const views[2] = {grdRates_, grdLumps_};
+    QLabel* const labels[2] = {lblRates, lblLumps};
+    for (int l = 0; l < 2; ++l) {
+        const QString what = QLatin1String(names[l]);
+        const char* const texts[3] = {"Add...", "Change...", "Delete"};
+        const char* const verbs[3] = {"Add", "Change", "Delete"};
+        auto* buttons = new QVBoxLayout;
+        for (int b = 0; b < 3; ++b) {
+            auto* button = new QPushButton(QLatin1String(texts[b]), plan);
+            button->setObjectName(QStringLiteral("cmdPlan_%1_%2").arg(l).arg(b));
+            button->setAccessibleName(QStringLiteral("%1 %2").arg(QLatin1String(verbs[b]), what));
+            button->setAutoDefault(false);
+            buttons->addWidget(button);
+            cmdPlan_[static_cast<std::size_t>(l)][static_cast<std::size_t>(b)] = button;
+        }
+        buttons->addStretch(1);
+        QPushButton* const* row = cmdPlan_[static_cast<std::size_t>(l)].data();
+        connect(row[0], &QPushButton::clicked, this, [this, l] { EditEvent(l, -1); });
+        connect(row[1], &QPushButton::clicked, this, [this, l, views] {
+            EditEvent(l, views[l]->currentIndex().row());
+        });
+        connect(row[2], &QPushButton::clicked, this, [this, l] { DeleteEvent(l); });
+        // In the list: Insert adds, Enter or a double click changes, Delete deletes.
+        connect(views[l], &QAbstractItemView::activated, this,
+                [this, l](const QModelIndex& index) { EditEvent(l, index.row()); });
+        auto* insert = new QShortcut(QKeySequence(Qt::Key_Insert), views[l], nullptr, nullptr,
+                                     Qt::WidgetShortcut);
+        connect(insert, &QShortcut::activated, this, [this, l] { EditEvent(l, -1); });
+        auto* remove = new QShortcut(QKeySequence(Qt::Key_Delete), views[l], nullptr, nullptr,
+                                     Qt::WidgetShortcut);
+        connect(remove, &QShortcut::activated, this, [this, l] { DeleteEvent(l); });
+        grid->addWidget(labels[l], 1, 2 * l);
+        grid->addWidget(views[l], 2, 2 * l);
+        grid->addLayout(buttons, 2, 2 * l + 1);
+    }
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(2, 1);
+
+    chkKeepPayment_ = new QCheckBox(
+        QStringLiteral("Installment st&ays after a rate change (the end moves)"), plan);
+    named(chkKeepPayment_, "chkKeepPayment",
+          QStringLiteral("Installment stays after a rate change"));
+    chkKeepTerm_ = new QCheckBox(
+        QStringLiteral("Installment f&ollows a lump sum (the end stays)"), plan);
+    named(chkKeepTerm_, "chkKeepTerm", QStringLiteral("Installment follows a lump sum"));
+    chkCarryOver_ = new QCheckBox(
+        QStringLiteral("Carr&y a paid-off part's installment into the other part"), plan);
+    named(chkCarryOver_, "chkCarryOver",
+          QStringLiteral("Carry a paid-off part's installment into the other part"));
+    grid->addWidget(chkKeepPayment_, 3, 0, 1, 4);
+    grid->addWidget(chkKeepTerm_, 4, 0, 1, 4);
+    grid->addWidget(chkCarryOver_, 5, 0, 1, 4);
+
+    for (QCheckBox* box : {chkStart_, chkKeepPayment_, chkKeepTerm_, chkCarryOver_})
+        connect(box, &QCheckBox::toggled, this, &frmSchedule::PlanChanged);
+    connect(dtpStart_, &QDateEdit::dateChanged, this, &frmSchedule::PlanChanged);
+    for (QLineEdit* field : {txtFixedYears_, txtRevertRate_})
+        connect(field, &QLineEdit::textChanged, this, &frmSchedule::PlanChanged);
+    AccessKeyPress::Install({cmdPlan_[0][0], cmdPlan_[0][1], cmdPlan_[0][2], cmdPlan_[1][0],
+                             cmdPlan_[1][1], cmdPlan_[1][2], chkStart_, chkKeepPayment_,
+                             chkKeepTerm_, chkCarryOver_});
+    return plan;
+}
+
+void frmSchedule::ShowPlan() {
+    showingPlan_ = true;
+    chkStart_->setChecked(plan_.start.has_value());
+    // Without a start date the field offers the first of next month, a usual first payment.
+    const QDate today = QDate::currentDate();
+    dtpStart_->setDate(plan_.start ? DateEdit::ToQDate(*plan_.start)
+                                   : QDate(today.year(), today.month(), 1).addMonths(1));
+    dtpStart_->setEnabled(plan_.start.has_value());
+    txtFixedYears_->setText(plan_.fixedYears
+                                ? QtText::FromUtf8(calc::NumberText(*plan_.fixedYears))
+                                : QString());
+    txtRevertRate_->setText(plan_.revertRatePercent
+                                ? QtText::FromUtf8(calc::NumberText(*plan_.revertRatePercent))
+                                : QString());
+    chkKeepPayment_->setChecked(plan_.afterRateChange == calc::AfterRateChange::PaymentStays);
+    chkKeepTerm_->setChecked(plan_.afterLumpSum == calc::AfterLumpSum::PaymentFollows);
+    chkCarryOver_->setChecked(plan_.carryOver);
+    rates_.SetPlan(&plan_);
+    lumps_.SetPlan(&plan_);
+    showingPlan_ = false;
+}
+
+void frmSchedule::PlanChanged() {
+    if (showingPlan_) return;
+    dtpStart_->setEnabled(chkStart_->isChecked());
+    plan_.start = chkStart_->isChecked()
+                      ? std::optional(DateEdit::FromQDate(dtpStart_->date()))
+                      : std::nullopt;
+    plan_.fixedYears = TypedNumber(txtFixedYears_);
+    plan_.revertRatePercent = TypedNumber(txtRevertRate_);
+    plan_.afterRateChange = chkKeepPayment_->isChecked() ? calc::AfterRateChange::PaymentStays
+                                                         : calc::AfterRateChange::PaymentFollows;
+    plan_.afterLumpSum = chkKeepTerm_->isChecked() ? calc::AfterLumpSum::PaymentFollows
+                                                   : calc::AfterLumpSum::PaymentStays;
+    plan_.carryOver = chkCarryOver_->isChecked();
+    // Dates in the lists are shown against the start date.
+    rates_.SetPlan(&plan_);
+    lumps_.SetPlan(&plan_);
+    Recalculate();
+}
+
+void frmSchedule::EditEvent(int list, int row) {
+    const bool rate = list == 0;
+    const std::size_t count = rate ? plan_.rateChanges.size() : plan_.lumpSums.size();
+    const bool adding = row < 0;
+    if (!adding && static_cast<std::size_t>(row) >= count) return;
+    frmPlanEvent dialog(rate ? frmPlanEvent::Kind::RateChange : frmPlanEvent::Kind::LumpSum,
+                        plan_.start, this);
+    if (!adding) {
+        if (rate)
+            dialog.SetRateChange(plan_.rateChanges[static_cast<std::size_t>(row)]);
+        else
+            dialog.SetLumpSum(plan_.lumpSums[static_cast<std::size_t>(row)]);
+    }
+    if (Interaction::Current().Exec(dialog) != QDialog::Accepted) return;
+    if (rate) {
+        if (adding)
+            plan_.rateChanges.push_back(dialog.RateChange());
+        else
+            plan_.rateChanges[static_cast<std::size_t>(row)] = dialog.RateChange();
+    } else {
+        if (adding)
+            plan_.lumpSums.push_back(dialog.LumpSum());
+        else
+            plan_.lumpSums[static_cast<std::size_t>(row)] = dialog.LumpSum();
+    }
+    PlanEventModel& model = rate ? rates_ : lumps_;
+    QTableView* view = rate ? grdRates_ : grdLumps_;
+    model.SetPlan(&plan_);
+    view->setCurrentIndex(model.index(adding ? static_cast<int>(count) : row, 0));
+    view->setFocus(Qt::OtherFocusReason);
+    Recalculate();
+}
+
+void frmSchedule::DeleteEvent(int list) {
+    const bool rate = list == 0;
+    QTableView* view = rate ? grdRates_ : grdLumps_;
+    const int row = view->currentIndex().row();
+    const std::size_t count = rate ? plan_.rateChanges.size() : plan_.lumpSums.size();
+    if (row < 0 || static_cast<std::size_t>(row) >= count) return;
+    if (rate)
+        plan_.rateChanges.erase(plan_.rateChanges.begin() + row);
+    else
+        plan_.lumpSums.erase(plan_.lumpSums.begin() + row);
+    PlanEventModel& model = rate ? rates_ : lumps_;
+    model.SetPlan(&plan_);
+    // The next entry, or the one before the last, is current: Delete may be pressed again.
+    if (model.rowCount() > 0)
+        view->setCurrentIndex(model.index(std::min(row, model.rowCount() - 1), 0));
+    Recalculate();
+}
+
+QString frmSchedule::LoanText() const {
+    const auto amount = [](const std::string& text) {
+        return QtText::FromUtf8(calc::CurrencyTextOf(calc::TextValue(text)));
+    };
+    const auto rate = [](const std::string& text) {
+        return QtText::FromUtf8(calc::NumberText(calc::TextValue(text))) + QLatin1Char('%');
+    };
+    const double years = calc::TextValue(fields_[1]);
+    QString text = QStringLiteral("%1 over %2 %3")
+                       .arg(amount(fields_[0]),
+                            QtText::FromUtf8(calc::NumberText(years)),
+                            years == 1 ? QStringLiteral("year") : QStringLiteral("years"));
+    // A part of nothing is no part of this loan.
+    if (calc::TextValue(fields_[4]) != 0)
+        text += QStringLiteral(": variable %1 at %2").arg(amount(fields_[4]), rate(fields_[3]));
+    if (calc::TextValue(fields_[7]) != 0)
+        text += QStringLiteral("%1 fixed %2 at %3")
+                    .arg(calc::TextValue(fields_[4]) != 0 ? QStringLiteral(",")
+                                                          : QStringLiteral(":"),
+                         amount(fields_[7]), rate(fields_[6]));
+    return text;
+}
+
+QPushButton* frmSchedule::cmdPlan(int list, int button) const {
+    if (list < 0 || list > 1 || button < 0 || button > 2) return nullptr;
+    return cmdPlan_[static_cast<std::size_t>(list)][static_cast<std::size_t>(button)];
+}
+
+QLabel* frmSchedule::lblPayoff(int part) const {
+    if (part < 0 || part > 2) return nullptr;
+    return lblPayoff_[static_cast<std::size_t>(part)];
 }
 
 QLabel* frmSchedule::lblTotal(int part, int column) const {
@@ -258,15 +608,24 @@ void frmSchedule::Recalculate() {
     // The view keeps its place in the periods across the change.
     const QModelIndex current = grdSchedule_->currentIndex();
     model_.SetSchedule(nullptr);
-    auto result = calc::LoanSchedule::FromFields(fields_, time, extra);
+    auto result = calc::LoanSchedule::FromFields(fields_, time, extra, plan_);
     schedule_ = std::move(result.schedule);
     model_.SetSchedule(Schedule());
+    // A part of $0 has no columns.
+    if (schedule_)
+        for (int part = 0; part < 2; ++part) {
+            const double amount =
+                part == 0 ? schedule_->Terms().variableAmount : schedule_->Terms().fixedAmount;
+            for (int a = 0; a < 4; ++a)
+                grdSchedule_->setColumnHidden(model_.AmountColumn(part, a), amount == 0);
+        }
     if (current.isValid() && current.row() < model_.rowCount())
         grdSchedule_->setCurrentIndex(model_.index(current.row(), current.column()));
     FitColumns();
     ShowTotals();
     if (!schedule_)
-        lblNote_->setText(FromUtf8(calc::ScheduleProblemText(result.problem)) + QLatin1Char('.'));
+        lblNote_->setText(QtText::FromUtf8(calc::ScheduleProblemSentence(result)) +
+                          QLatin1Char('.'));
     lblNote_->setAccessibleName(lblNote_->text());
     // An empty note would be read out under the group's title.
     lblNote_->setVisible(!lblNote_->text().isEmpty());
@@ -276,7 +635,7 @@ void frmSchedule::Recalculate() {
 
 void frmSchedule::ShowTotals() {
     lblNote_->clear();
-    SetResult(lblInstalment_, schedule_ ? Currency(schedule_->Instalment()) : QString());
+    SetResult(lblInstalment_, schedule_ ? QtText::Currency(schedule_->Instalment()) : QString());
     const calc::ScheduleTotals* totals[3] = {};
     if (schedule_) {
         totals[0] = &schedule_->Variable().Totals();
@@ -286,18 +645,37 @@ void frmSchedule::ShowTotals() {
     for (int p = 0; p < 3; ++p) {
         const calc::ScheduleTotals* t = totals[p];
         QLabel* const* row = lblTotal_[static_cast<std::size_t>(p)].data();
-        SetResult(row[0], t ? Currency(t->payments) : QString());
-        SetResult(row[1], t ? Currency(t->interest) : QString());
-        SetResult(row[2], t ? Currency(t->principal) : QString());
+        SetResult(row[0], t ? QtText::Currency(t->payments) : QString());
+        SetResult(row[1], t ? QtText::Currency(t->interest) : QString());
+        SetResult(row[2], t ? QtText::Currency(t->principal) : QString());
         SetResult(row[3], t && t->payoffPeriod > 0 ? QString::number(t->payoffPeriod) : QString());
+        QString payoff;
+        if (t && t->payoffPeriod > 0) {
+            const auto date = schedule_->DateOf(t->payoffPeriod);
+            payoff = date ? DateEdit::Text(*date)
+                          : QtText::FromUtf8(calc::PaymentCalendar::YearsAndMonths(
+                                t->payoffPeriod, schedule_->Terms().repaymentTime));
+        }
+        SetResult(lblPayoff_[static_cast<std::size_t>(p)], payoff);
     }
-    if (schedule_ && schedule_->Terms().extra > 0)
+    const bool lumpSums = schedule_ && !schedule_->Plan().lumpSums.empty();
+    if (lumpSums)
+        lblNote_->setText(
+            QStringLiteral("%1 save %2 and %3 of interest.")
+                .arg(schedule_->Terms().extra > 0 ? QStringLiteral("The extra payment and the "
+                                                                   "lump sums")
+                                                  : QStringLiteral("The lump sums"),
+                     schedule_->PeriodsSaved() == 1
+                         ? QStringLiteral("1 period")
+                         : QStringLiteral("%1 periods").arg(schedule_->PeriodsSaved()),
+                     QtText::Currency(schedule_->InterestSaved())));
+    else if (schedule_ && schedule_->Terms().extra > 0)
         lblNote_->setText(
             QStringLiteral("The extra payment saves %1 and %2 of interest.")
                 .arg(schedule_->PeriodsSaved() == 1
                          ? QStringLiteral("1 period")
                          : QStringLiteral("%1 periods").arg(schedule_->PeriodsSaved()),
-                     Currency(schedule_->InterestSaved())));
+                     QtText::Currency(schedule_->InterestSaved())));
 }
 
 void frmSchedule::FitColumns() {
@@ -305,10 +683,15 @@ void frmSchedule::FitColumns() {
     const int padding = 3 * grdSchedule_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
     const int amount = metrics.horizontalAdvance(model_.WidestAmount()) + padding;
     const int period = metrics.horizontalAdvance(QStringLiteral("Period")) + padding + 8;
+    // The widest date of the locale's short form: two-digit days and months.
+    const int date =
+        metrics.horizontalAdvance(DateEdit::Text(std::chrono::year_month_day{
+            std::chrono::year(2088), std::chrono::month(12), std::chrono::day(28)})) +
+        padding;
     QHeaderView* header = grdSchedule_->horizontalHeader();
-    for (int c = 0; c < ScheduleModel::kColumns; ++c) {
-        const int wanted = std::max(c == 0 ? period : amount, header->sectionSizeHint(c));
-        header->resizeSection(c, wanted);
+    for (int c = 0; c < model_.columnCount(); ++c) {
+        const int width = c == 0 ? period : c == 1 && model_.HasDateColumn() ? date : amount;
+        header->resizeSection(c, std::max(width, header->sectionSizeHint(c)));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PlanEventModel.h"
 #include "ScheduleModel.h"
 
 #include "calc/LoanSchedule.h"
@@ -10,25 +11,31 @@
 #include <array>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
+class QDateEdit;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
 
 // The repayment schedule of one loan: every period's payment, interest, principal and balance
-// for the variable part, the fixed part and the whole loan, with the totals. The repayment time
-// and an extra payment each period can be changed here; the loan itself cannot. Prints through
-// a preview and exports CSV.
+// for the variable part, the fixed part and the whole loan, with the totals. The repayment time,
+// an extra payment each period and the loan's plan (a start date, the fixed period, rate
+// changes, lump sums and the three choices) can be changed here; the loan itself cannot. Prints
+// through a preview and exports CSV.
 class frmSchedule : public QDialog {
     Q_OBJECT
   public:
     // Shows the schedule of the loan of entry fields 0..7 modally, or says why it has none.
+    // plan, where given, is the loan's plan the window starts with, and holds the plan as the
+    // window left it once it has closed.
     static void Show(QWidget* parent, const QString& code, const calc::RepaymentFields& fields,
-                     int repaymentTime);
+                     int repaymentTime, calc::LoanPlan* plan = nullptr);
 
     frmSchedule(const QString& code, const calc::RepaymentFields& fields, int repaymentTime,
-                QWidget* parent = nullptr);
+                QWidget* parent = nullptr, const calc::LoanPlan& plan = {});
     ~frmSchedule() override;
 
     // The schedule shown; none while the loan has none for the chosen time and extra.
@@ -45,12 +52,36 @@ class frmSchedule : public QDialog {
     QLabel* lblTotal(int part, int column) const;
     // The saving of the extra payment, or why the loan has no schedule.
     QLabel* lblNote() const { return lblNote_; }
+    // part 0 variable, 1 fixed, 2 loan: the payoff as a date, or as years and months.
+    QLabel* lblPayoff(int part) const;
+    // The loan itself: principal, term, each part's amount and rate.
+    QLabel* lblLoan() const { return lblLoan_; }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The plan as the window holds it now.
+    const calc::LoanPlan& Plan() const { return plan_; }
+    QGroupBox* fraPlan() const { return fraPlan_; }
+    QCheckBox* chkStart() const { return chkStart_; }
+    QDateEdit* dtpStart() const { return dtpStart_; }
+    QLineEdit* txtFixedYears() const { return txtFixedYears_; }
+    QLineEdit* txtRevertRate() const { return txtRevertRate_; }
+    QTableView* grdRates() const { return grdRates_; }
+    QTableView* grdLumps() const { return grdLumps_; }
+    // list 0 rate changes, 1 lump sums; button 0 add, 1 change, 2 delete
+    QPushButton* cmdPlan(int list, int button) const;
+    QCheckBox* chkKeepPayment() const { return chkKeepPayment_; }
+    QCheckBox* chkKeepTerm() const { return chkKeepTerm_; }
+    QCheckBox* chkCarryOver() const { return chkCarryOver_; }
 
   private:
     void BuildControls();
+    QGroupBox* BuildPlan();
+    // The fields and lists as the plan has them.
+    void ShowPlan();
+    void PlanChanged();
+    // Adds (row -1) or changes an entry of list 0 rate changes or 1 lump sums.
+    void EditEvent(int list, int row);
+    void DeleteEvent(int list);
+    QString LoanText() const;
     void Recalculate();
     void ShowTotals();
     void FitColumns();
@@ -76,4 +107,22 @@ class frmSchedule : public QDialog {
     QPushButton* cmdPrint_ = nullptr;
     QPushButton* cmdExport_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
+
+    calc::LoanPlan plan_;
+    PlanEventModel rates_{PlanEventModel::Kind::RateChanges};
+    PlanEventModel lumps_{PlanEventModel::Kind::LumpSums};
+    bool showingPlan_ = false;
+    QLabel* lblLoan_ = nullptr;
+    std::array<QLabel*, 3> lblPayoff_{};
+    QGroupBox* fraPlan_ = nullptr;
+    QCheckBox* chkStart_ = nullptr;
+    QDateEdit* dtpStart_ = nullptr;
+    QLineEdit* txtFixedYears_ = nullptr;
+    QLineEdit* txtRevertRate_ = nullptr;
+    QTableView* grdRates_ = nullptr;
+    QTableView* grdLumps_ = nullptr;
+    std::array<std::array<QPushButton*, 3>, 2> cmdPlan_{};
+    QCheckBox* chkKeepPayment_ = nullptr;
+    QCheckBox* chkKeepTerm_ = nullptr;
+    QCheckBox* chkCarryOver_ = nullptr;
 };

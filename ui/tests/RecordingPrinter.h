@@ -1,8 +1,8 @@
 #pragma once
 
 // A printer that records what a print-out did, for the printing tests.
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Printer.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Printer.h"
 
 #include <QString>
 #include <QStringList>

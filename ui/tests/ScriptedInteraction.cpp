@@ -1,7 +1,7 @@
 #include "ScriptedInteraction.h"
 
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/Printer.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/Printer.h"
 
 #include <QApplication>
 #include <QDialog>

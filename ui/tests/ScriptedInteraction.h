@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/dialogs/Interaction.h"
+#include "ui/common/Interaction.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 // The command line: what it asks for, and a file named on it opened as File > Open opens one.
 // --help and --version are run on the real program without a display (tests/e2e/command_line.sh).
 #include "ScriptedInteraction.h"
-#include "ui/dialogs/AppTitle.h"
+#include "ui/common/AppTitle.h"
 #include "ui/main/CommandLine.h"
 #include "ui/main/LoanGridView.h"
 #include "ui/main/NativeFileName.h"

@@ -1,7 +1,7 @@
 // The print options dialog and the about box, driven with real clicks and keys.
 #include "ScriptedInteraction.h"
 
-#include "ui/dialogs/QuestionBox.h"
+#include "ui/common/QuestionBox.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmPrint.h"
 #include "ui/main/frmLoan.h"

@@ -3,8 +3,8 @@
 #include "ScriptedInteraction.h"
 
 #include "loan/LoanTable.h"
+#include "ui/common/AppTitle.h"
 #include "ui/details/frmLoanDetails.h"
-#include "ui/dialogs/AppTitle.h"
 #include "ui/main/LoanGridView.h"
 #include "ui/main/frmLoan.h"
 

@@ -1,7 +1,7 @@
 // The Open and Save dialogs as the desktop shows them: Qt's own dialog, the one file type, and
 // wide enough from the start for the name, size, type and date of every file.
-#include "ui/dialogs/DesktopInteraction.h"
-#include "ui/dialogs/RunOnlySettings.h"
+#include "ui/common/DesktopInteraction.h"
+#include "ui/common/RunOnlySettings.h"
 
 #include <QFile>
 #include <QFileDialog>

@@ -2,7 +2,7 @@
 // itself, or let a letter into a number field. LOAN_FUZZ_KEYS sets the number of events.
 #include "LoanDetailsHarness.h"
 
-#include "ui/dialogs/Printer.h"
+#include "ui/common/Printer.h"
 
 #include <QGroupBox>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 // The loan details dialog driven through real key and mouse events, offscreen.
 #include "LoanDetailsHarness.h"
 
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Printer.h"
 #include "ui/details/ResultsTable.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Printer.h"
 
 #include <QAccessible>
 #include <QClipboard>

@@ -2,10 +2,10 @@
 // driven with real key and mouse events; every dialog and message box scripted.
 #include "ScriptedInteraction.h"
 #include "loan/LoanTable.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/BusyPointer.h"
+#include "ui/common/Twips.h"
 #include "ui/details/frmLoanDetails.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/BusyPointer.h"
-#include "ui/dialogs/Twips.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmSearch.h"
 #include "ui/main/GridModel.h"

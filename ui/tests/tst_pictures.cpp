@@ -2,7 +2,7 @@
 // one screen pixel at 1x and at 2x, never a 1x picture blown up. Run once as it is and once with
 // QT_SCALE_FACTOR=2.
 #include "ScriptedInteraction.h"
-#include "ui/dialogs/AppTitle.h"
+#include "ui/common/AppTitle.h"
 #include "ui/main/PictureBox.h"
 #include "ui/main/frmLoan.h"
 

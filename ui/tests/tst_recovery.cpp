@@ -6,9 +6,10 @@
 #include "loan/LoanFileWriter.h"
 #include "loan/LoanTable.h"
 #include "loan/OpenFile.h"
+#include "loan/PlanFile.h"
 #include "loan/RecoveryCopy.h"
 #include "loan/tests/OtherProgram.h"
-#include "ui/dialogs/AppTitle.h"
+#include "ui/common/AppTitle.h"
 #include "ui/main/LoanGridView.h"
 #include "ui/main/TerminationSignals.h"
 #include "ui/main/frmLoan.h"
@@ -382,6 +383,32 @@ class RecoveryTest : public QObject {
         QCOMPARE(Codes(*w), QStringList{"VAN"});
         w->File.WaitForRecoveryCopy();
         QVERIFY(Copies().isEmpty());
+    }
+
+    // A plan changed, as the schedule window changes one, is an unsaved change too: it reaches
+    // the copy, and comes back with the loans.
+    void aPlanIsKeptAndRecoveredWithItsLoans() {
+        WriteBytes(Path("a.loa"), FileOf({"HOME", "CAR"}));
+        StartScripted();
+        OpenLoans(Path("a.loa"));
+        calc::LoanPlan plan;
+        plan.fixedYears = 3;
+        w->File.SetPlan("HOME", plan);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(OwnCopy()), 3000);
+        w->File.WaitForRecoveryCopy();
+        std::string error;
+        const auto copy = loan::RecoveryCopy::Read(ReadAll(OwnCopy()).toStdString(), error);
+        QVERIFY2(copy, error.c_str());
+        QCOMPARE(copy->header.plans, loan::PlanFile::Text(w->File.AllPlans()));
+
+        // As if its program had been killed: the copy, left under an ended program's name.
+        QVERIFY(QFile::remove(OwnCopy()));
+        w.reset();
+        LeaveCopy(Path("a.loa"), {"HOME", "CAR"},
+                  [&copy](loan::RecoveryHeader& header) { header.plans = copy->header.plans; });
+        StartOffering(Offer("the loan file " + Path("a.loa")), Answer::Recover);
+        QCOMPARE(w->File.PlanOf("HOME").fixedYears, std::optional<double>(3));
+        QVERIFY(w->Table.FileChanged);
     }
 
     void twoProgramsKeepTheirCopiesApart() {

@@ -7,8 +7,8 @@
 #include "calc/NumberText.h"
 #include "calc/ScheduleCsv.h"
 #include "loan/ScheduleExport.h"
-#include "ui/dialogs/AppTitle.h"
-#include "ui/dialogs/QtPrinter.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/QtPrinter.h"
 #include "ui/main/LoanGridView.h"
 #include "ui/main/frmLoan.h"
 #include "ui/schedule/SchedulePrintout.h"
@@ -16,9 +16,12 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
@@ -80,6 +83,8 @@ class tst_schedule : public QObject {
     void fromDetails_keyAndContextMenu();
     void fromDetails_incompleteLoanSaysWhy();
     void keyboard_tabOrderAndNames();
+    void extra_pasteAsTyped_data();
+    void extra_pasteAsTyped();
     void exportCsv_data();
     void exportCsv();
     void print_headingsOnEveryPage();
@@ -210,8 +215,18 @@ void tst_schedule::keyboard_tabOrderAndNames() {
     ScriptedInteraction ui;
     const auto window = OpenWindow();
     QCOMPARE(QApplication::focusWidget(), window->cboTime());
-    const QList<QWidget*> order = {window->txtExtra(),  window->grdSchedule(), window->cmdPrint(),
-                                   window->cmdExport(), window->cmdClose(),    window->cboTime()};
+    // The plan's controls lie between the extra payment and the table (the start date's field
+    // only once there is a start date).
+    const QList<QWidget*> order = {window->txtExtra(),       window->chkStart(),
+                                   window->txtFixedYears(),  window->txtRevertRate(),
+                                   window->grdRates(),       window->cmdPlan(0, 0),
+                                   window->cmdPlan(0, 1),    window->cmdPlan(0, 2),
+                                   window->grdLumps(),       window->cmdPlan(1, 0),
+                                   window->cmdPlan(1, 1),    window->cmdPlan(1, 2),
+                                   window->chkKeepPayment(), window->chkKeepTerm(),
+                                   window->chkCarryOver(),   window->grdSchedule(),
+                                   window->cmdPrint(),       window->cmdExport(),
+                                   window->cmdClose(),       window->cboTime()};
     for (QWidget* next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -230,6 +245,50 @@ void tst_schedule::keyboard_tabOrderAndNames() {
              int(Qt::AlignRight));
     QCOMPARE(window->lblTotal(2, 1)->accessibleName(), window->lblTotal(2, 1)->text());
     QCOMPARE(window->lblTotal(2, 1)->accessibleDescription(), QStringLiteral("Loan Interest"));
+    QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
+}
+
+void tst_schedule::extra_pasteAsTyped_data() {
+    QTest::addColumn<int>("route"); // the paste key, Shift+Insert or Ctrl+V
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("pasted"); // at the start of the field
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("cents"); // paid extra each period
+    for (const Qt::Key key : {Qt::Key_Insert, Qt::Key_V}) {
+        const auto row = [key](const char* name, const char* before, const char* pasted,
+                               const char* after, int cents) {
+            const char* keys = key == Qt::Key_V ? "Ctrl+V" : "Shift+Insert";
+            QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(keys, name)))
+                << int(key) << before << pasted << after << cents;
+        };
+        row("dollars and cents", "", "50.25", "50.25", 5025);
+        row("grouping comma", "", "1,000", "", 0);
+        // The whole text would be an amount, but typing it stops at a ninth whole digit.
+        row("a point typed last", "5", "12345678.", "5", 500);
+    }
+}
+
+// The extra payment takes a paste only when typing it there would take every character.
+void tst_schedule::extra_pasteAsTyped() {
+    QFETCH(int, route);
+    QFETCH(QString, before);
+    QFETCH(QString, pasted);
+    QFETCH(QString, after);
+    QFETCH(int, cents);
+    QGuiApplication::clipboard()->setText(pasted);
+    if (QGuiApplication::clipboard()->text() != pasted) QSKIP("no clipboard on this platform");
+    ScriptedInteraction ui;
+    const auto window = OpenWindow();
+    QLineEdit* extra = window->txtExtra();
+    extra->setText(before);
+    QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), extra);
+    QTest::keyClick(extra, Qt::Key_Home);
+    QTest::keyClick(extra, Qt::Key(route),
+                    route == Qt::Key_V ? Qt::ControlModifier : Qt::ShiftModifier);
+    QCOMPARE(extra->text(), after);
+    QVERIFY(window->Schedule());
+    QCOMPARE(window->Schedule()->Terms().extra, calc::Cents(cents));
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
 }
 

@@ -4,6 +4,7 @@
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/LoanTable.h"
+#include "loan/PlanFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 #include <grp.h>
 #include <unistd.h>
@@ -67,14 +70,29 @@ Run Program(const QStringList& arguments, bool unprivileged = false) {
 }
 
 // What the export must print: the schedule of HOME as the window computes it.
-QByteArray Csv(int time, calc::Cents extra) {
+QByteArray Csv(int time, calc::Cents extra, const calc::LoanPlan& plan = {}) {
     const calc::RepaymentFields fields = {"300000", "25",     "66.667", "6.5",
                                           "200000", "33.333", "5.99",   "100000"};
-    const auto result = calc::LoanSchedule::FromFields(fields, time, extra);
+    const auto result = calc::LoanSchedule::FromFields(fields, time, extra, plan);
+    if (!result.schedule) return "no schedule";
     return QByteArray::fromStdString(calc::ScheduleCsv::Text(*result.schedule));
 }
 
+std::chrono::year_month_day Date(int y, unsigned m, unsigned d) {
+    return std::chrono::year_month_day{std::chrono::year(y), std::chrono::month(m),
+                                       std::chrono::day(d)};
+}
+
+// The plan kept with HOME in the plan file beside the loans.
+calc::LoanPlan StoredPlan() {
+    calc::LoanPlan plan;
+    plan.rateChanges = {{24, 8.0}};
+    return plan;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(calc::LoanPlan)
 
 class tst_scheduleexport : public QObject {
     Q_OBJECT
@@ -87,6 +105,9 @@ class tst_scheduleexport : public QObject {
     void refuses();
     void unreadableFile();
     void helpNamesTheOptions();
+    void followsThePlan_data();
+    void followsThePlan();
+    void unreadablePlanFile();
 
   private:
     QTemporaryDir dir_;
@@ -101,17 +122,22 @@ void tst_scheduleexport::initTestCase() {
     table.WriteLoan(2, Loan("CAR", "Quarterly"));
     table.WriteLoan(3, Loan("BROKEN", "Weekly", "."));
     QVERIFY(loan::LoanFileWriter::WriteFile(QFile::encodeName(file_).toStdString(), table.Grid).Saved());
+    QVERIFY(loan::PlanFile::Write(QFile::encodeName(file_).toStdString() + ".plans",
+                                  {{"HOME", StoredPlan()}})
+                .Saved());
 }
 
 void tst_scheduleexport::writesTheCsv_data() {
     QTest::addColumn<QStringList>("arguments"); // after the file
     QTest::addColumn<int>("time");
     QTest::addColumn<int>("extra");
-    QTest::newRow("the loan's own time") << QStringList{"HOME"} << 4 << 0;
+    QTest::newRow("the loan's own time") << QStringList{"HOME", "--no-plan"} << 4 << 0;
     QTest::newRow("time and extra")
-        << QStringList{"HOME", "--time", "Bi Monthly", "--extra", "50"} << 3 << 5000;
+        << QStringList{"HOME", "--time", "Bi Monthly", "--extra", "50", "--no-plan"} << 3 << 5000;
     QTest::newRow("any case, cents")
-        << QStringList{"--extra=12.5", "home", "--time", "weekly"} << 1 << 1250;
+        << QStringList{"--extra=12.5", "home", "--time", "weekly", "--no-plan"} << 1 << 1250;
+    QTest::newRow("grouped extra")
+        << QStringList{"--extra=1,000.50", "HOME", "--no-plan"} << 4 << 100050;
     QTest::newRow("quarterly loan") << QStringList{"CAR"} << 5 << 0;
 }
 
@@ -132,7 +158,7 @@ void tst_scheduleexport::refuses_data() {
     QTest::addColumn<QString>("error");
     const QString file = QStringLiteral("FILE");
     QTest::newRow("no such file") << QStringList{"--schedule", "missing.loa", "HOME"} << 1
-                                  << "missing.loa is not a loan file (.loa).";
+                                  << "missing.loa is missing: there is no such file.";
     QTest::newRow("not a loan file") << QStringList{"--schedule", "FILE.txt", "HOME"} << 1
                                      << "FILE.txt is not a loan file (.loa).";
     QTest::newRow("a folder") << QStringList{"--schedule", "DIR", "HOME"} << 1
@@ -155,7 +181,7 @@ void tst_scheduleexport::refuses_data() {
                                << "--schedule needs a loan file and one loan code: --schedule "
                                   "FILE.loa CODE";
     QTest::newRow("no file") << QStringList{"--schedule"} << 2
-                             << "Missing value after '--schedule'.";
+                             << "Missing value after '--schedule'. See dravenholt-loan --help.";
     QTest::newRow("unknown time")
         << QStringList{"--schedule", file, "HOME", "--time", "Daily"} << 2
         << "Unknown repayment time \"Daily\": use Weekly, Fortnightly, \"Bi Monthly\", Monthly "
@@ -168,6 +194,55 @@ void tst_scheduleexport::refuses_data() {
                    .arg(amount);
     QTest::newRow("time without schedule")
         << QStringList{"--time", "Weekly"} << 2 << "--time and --extra go with --schedule.";
+    QTest::newRow("plan without schedule")
+        << QStringList{"--carry-over"} << 2 << "The plan options go with --schedule.";
+    QTest::newRow("unknown option")
+        << QStringList{"--schedule", file, "HOME", "--lumpsum", "3=5"} << 2
+        << "Unknown option 'lumpsum'. See dravenholt-loan --help.";
+
+    // A plan wrong whatever the loan: exit 2, before any file is read.
+    const auto plan = [](const char* name, QStringList options, const char* error) {
+        QTest::newRow(name) << (QStringList{"--schedule", "missing.loa", "HOME"} + options) << 2
+                            << QString::fromUtf8(error);
+    };
+    plan("start that does not exist", {"--start", "2025-02-29"},
+         "The start date is not a date that exists.");
+    plan("event date that does not exist", {"--start", "2025-01-31", "--lump", "2026-04-31=5"},
+         "Lump sum 1 is on a date that does not exist.");
+    plan("date without a start", {"--rate-change", "2027-01-01=7"},
+         "Rate change 1 is given by a date, which needs a start date.");
+    plan("period 0", {"--rate-change", "5=7", "--rate-change", "0=7"},
+         "Rate change 2 is in a period before the first; the first payment is period 1.");
+    plan("negative rate", {"--rate-change", "5=-0.5"}, "Rate change 1 has a negative rate.");
+    plan("negative revert rate", {"--fixed-years", "3", "--revert-rate", "-2"},
+         "The revert rate has a negative rate.");
+    plan("negative amount", {"--lump", "5=-100@fixed"}, "Lump sum 1 has a negative amount.");
+    plan("negative years", {"--fixed-years", "-1"},
+         "The fixed period has a negative number of years.");
+    plan("two rate changes at a period", {"--time", "Monthly", "--rate-change", "13=7",
+                                          "--rate-change", "12=6", "--rate-change", "13=8"},
+         "Rate changes 1 and 3 both fall on period 13.");
+    plan("a value not taken", {"--rate-change", "13"},
+         "--rate-change \"13\" is not WHEN=RATE, such as 13=7.25: WHEN is a period number (1 is "
+         "the first payment) or a date YYYY-MM-DD, RATE the variable rate in percent from then "
+         "on.");
+    plan("no-plan with a plan", {"--no-plan", "--carry-over"},
+         "--no-plan goes with no other plan option.");
+    // Dated rate changes meet in one period only at the loan's own repayment time: HOME pays
+    // monthly, so two in one month are refused once the file is read.
+    QTest::newRow("two dated rate changes in one month")
+        << QStringList{"--schedule", file, "HOME", "--start", "2026-01-31", "--rate-change",
+                       "2026-05-02=7", "--rate-change", "2026-05-20=8"}
+        << 2 << "The loan \"HOME\" has no schedule. Rate changes 1 and 2 both fall on period 5.";
+    // A plan the loan cannot follow: exit 1.
+    QTest::newRow("event after the end")
+        << QStringList{"--schedule", file, "HOME", "--lump", "301=5"} << 1
+        << "The loan \"HOME\" has no schedule. The plan has an event in period 301, after the "
+           "loan's last period.";
+    QTest::newRow("payment below the interest")
+        << QStringList{"--schedule", file, "HOME", "--keep-payment", "--rate-change", "2=40"} << 1
+        << "The loan \"HOME\" has no schedule. In period 2 the payment no longer covers the "
+           "interest at the new rate: the loan would never be paid.";
 }
 
 void tst_scheduleexport::refuses() {
@@ -224,8 +299,106 @@ void tst_scheduleexport::unreadableFile() {
 void tst_scheduleexport::helpNamesTheOptions() {
     const Run run = Program({QStringLiteral("--help")});
     QCOMPARE(run.exitCode, 0);
-    for (const char* option : {"--schedule <FILE>", "--time <TIME>", "--extra <AMOUNT>"})
+    for (const char* option :
+         {"--schedule <FILE>", "--time <TIME>", "--extra <AMOUNT>", "--start <YYYY-MM-DD>",
+          "--fixed-years <YEARS>", "--revert-rate <RATE>", "--rate-change <WHEN=RATE>",
+          "--lump <WHEN=AMOUNT[@fixed]>", "--keep-payment", "--keep-term", "--carry-over",
+          "--no-plan", "\n  FILE ", "\n  CODE ", "Exit status:", "\n  2  ", "Example:"})
         QVERIFY2(run.out.contains(option), option);
+    // Qt's own options are no concern of this program's users.
+    QVERIFY(!run.out.contains("help-all"));
+    QVERIFY(!run.out.contains("Qt"));
+}
+
+// Each plan option, alone and together; without them the plan kept with the loan, and with
+// --no-plan none.
+void tst_scheduleexport::followsThePlan_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("time");
+    QTest::addColumn<calc::LoanPlan>("plan");
+    const auto row = [](const char* name, const QStringList& options, int time,
+                        const std::function<void(calc::LoanPlan&)>& make) {
+        calc::LoanPlan plan;
+        make(plan);
+        QTest::newRow(name) << options << time << plan;
+    };
+    row("the stored plan", {}, 4, [](calc::LoanPlan& p) { p = StoredPlan(); });
+    row("no plan", {"--no-plan"}, 4, [](calc::LoanPlan&) {});
+    row("start", {"--start", "2026-01-31"}, 4,
+        [](calc::LoanPlan& p) { p.start = Date(2026, 1, 31); });
+    row("fixed years", {"--fixed-years", "3"}, 4, [](calc::LoanPlan& p) { p.fixedYears = 3; });
+    row("revert rate", {"--fixed-years=2.5", "--revert-rate", "7.5", "--time", "Fortnightly"}, 2,
+        [](calc::LoanPlan& p) {
+        p.fixedYears = 2.5;
+        p.revertRatePercent = 7.5;
+    });
+    row("rate changes by period and date",
+        {"--start", "2026-01-31", "--rate-change", "13=7.25", "--rate-change", "2028-03-01=6"}, 4,
+        [](calc::LoanPlan& p) {
+            p.start = Date(2026, 1, 31);
+            p.rateChanges = {{13, 7.25}, {Date(2028, 3, 1), 6.0}};
+        });
+    row("lump sums", {"--lump", "24=5,000", "--lump", "36=1000.50@fixed"}, 4,
+        [](calc::LoanPlan& p) {
+            p.lumpSums = {{24, 500'000, calc::PlanPart::Variable},
+                          {36, 100'050, calc::PlanPart::Fixed}};
+        });
+    row("keep payment", {"--rate-change", "13=7.5", "--keep-payment"}, 4, [](calc::LoanPlan& p) {
+        p.rateChanges = {{13, 7.5}};
+        p.afterRateChange = calc::AfterRateChange::PaymentStays;
+    });
+    row("keep term", {"--lump", "24=5000", "--keep-term"}, 4, [](calc::LoanPlan& p) {
+        p.lumpSums = {{24, 500'000, calc::PlanPart::Variable}};
+        p.afterLumpSum = calc::AfterLumpSum::PaymentFollows;
+    });
+    // The variable part, paid down at once, ends first; its installment then goes on.
+    row("carry over", {"--carry-over", "--lump", "1=150,000", "--time", "Weekly"}, 1,
+        [](calc::LoanPlan& p) {
+            p.carryOver = true;
+            p.lumpSums = {{1, 15'000'000, calc::PlanPart::Variable}};
+        });
+}
+
+void tst_scheduleexport::followsThePlan() {
+    QFETCH(QStringList, options);
+    QFETCH(int, time);
+    QFETCH(calc::LoanPlan, plan);
+    const Run run =
+        Program(QStringList{QStringLiteral("--schedule"), file_, QStringLiteral("HOME")} + options);
+    QCOMPARE(QString::fromUtf8(run.err), QString());
+    QCOMPARE(run.exitCode, 0);
+    const QByteArray expected = Csv(time, 0, plan);
+    QCOMPARE(run.out, expected);
+    // The plan is followed, not the loan without it, and dates come only with a start.
+    if (!plan.ChangesNoAmount()) QVERIFY(run.out != Csv(time, 0));
+    if (plan.carryOver) {
+        calc::LoanPlan without = plan;
+        without.carryOver = false;
+        QVERIFY(run.out != Csv(time, 0, without));
+    }
+    QCOMPARE(run.out.startsWith("Period,Date,"), plan.start.has_value());
+    if (plan.start) QVERIFY(run.out.contains("\r\n1,2026-01-31,"));
+}
+
+// A plan file that cannot be read stops only the export that would use it.
+void tst_scheduleexport::unreadablePlanFile() {
+    QTemporaryDir dir;
+    const QString loans = dir.filePath(QStringLiteral("loans.loa"));
+    QVERIFY(QFile::copy(file_, loans));
+    QFile plans(loans + QStringLiteral(".plans"));
+    QVERIFY(plans.open(QIODevice::WriteOnly));
+    plans.write("{\"format\": \"dravenholt-loan plans\", \"version\": 9}");
+    plans.close();
+    const Run stored = Program({QStringLiteral("--schedule"), loans, QStringLiteral("HOME")});
+    QCOMPARE(stored.exitCode, 1);
+    QCOMPARE(stored.out, QByteArray());
+    QVERIFY2(stored.err.startsWith("The plans in " + QFile::encodeName(loans) +
+                                   ".plans could not be read: it was written by a later version"),
+             stored.err.constData());
+    const Run given = Program(
+        {QStringLiteral("--schedule"), loans, QStringLiteral("HOME"), QStringLiteral("--no-plan")});
+    QCOMPARE(given.exitCode, 0);
+    QCOMPARE(given.out, Csv(4, 0));
 }
 
 QTEST_GUILESS_MAIN(tst_scheduleexport)

@@ -3,8 +3,8 @@
 
 #include "loan/LoanGrid.h"
 #include "loan/LoanTable.h"
+#include "ui/common/BusyPointer.h"
 #include "ui/details/frmLoanDetails.h"
-#include "ui/dialogs/BusyPointer.h"
 #include "ui/dialogs/frmSearch.h"
 #include "ui/main/frmLoan.h"
 
