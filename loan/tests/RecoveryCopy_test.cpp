@@ -69,6 +69,7 @@ TEST(RecoveryCopy, WhatItHoldsReadsBackAsWritten) {
     odd.identity.reset();
     RecoveryHeader planned = Named();
     planned.plans = R"({"HOME": {"start": "2028-01-01"}})";
+    planned.unreadablePlans = "/home/user/Loans 2028.loa.plans";
     const struct {
         const char* name;
         RecoveryHeader header;
@@ -94,6 +95,7 @@ TEST(RecoveryCopy, WhatItHoldsReadsBackAsWritten) {
         EXPECT_EQ(h.queryHid, c.header.queryHid) << c.name;
         EXPECT_EQ(h.tailBytes, c.header.tailBytes) << c.name;
         EXPECT_EQ(h.plans, c.header.plans) << c.name;
+        EXPECT_EQ(h.unreadablePlans, c.header.unreadablePlans) << c.name;
         EXPECT_EQ(read->loans, FileBytes(table)) << c.name;
     }
 }
