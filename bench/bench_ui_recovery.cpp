@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -61,6 +62,8 @@ bool WriteLoanFile(const std::string& path, int loans) {
     out << chunk << std::string(113, ' ') << '\r';
     return static_cast<bool>(out);
 }
+
+constexpr auto kWatchEvery = std::chrono::milliseconds(2);
 
 // The copy as the file system holds it: a new one replaces the old, so its inode changes.
 ino_t InodeOf(const std::string& path) {
@@ -124,16 +127,29 @@ int main(int argc, char* argv[]) {
         lastTick = now;
     });
 
+    // The window's own event loop runs while it is watched, as it does for the user.
+    const auto runFor = [](int milliseconds) {
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
     // The same watch over as long with nothing to copy: what the machine itself costs the window
     // (other programs, the scheduler), against which the copy's share is read.
-    const auto idleGap = [&](qint64 milliseconds) {
+    // It is watched as the copy is below, by a thread looking at the folder.
+    const auto idleGap = [&](int milliseconds) {
         lastTick = clock.nsecsElapsed();
         longestGap = 0;
         probe.start();
-        QElapsedTimer idle;
-        idle.start();
-        while (idle.elapsed() < milliseconds)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        std::atomic<bool> done{false};
+        std::thread watcher([&] {
+            while (!done) {
+                InodeOf(copy);
+                std::this_thread::sleep_for(kWatchEvery);
+            }
+        });
+        runFor(milliseconds);
+        done = true;
+        watcher.join();
         probe.stop();
         return static_cast<double>(longestGap) / 1e6;
     };
@@ -150,19 +166,21 @@ int main(int argc, char* argv[]) {
         lastTick = changed;
         longestGap = 0;
         probe.start();
-        // Watched from a thread of its own, so that looking does not take the window's time.
+        // Watched from a thread of its own, so that looking does not take the window's time; it
+        // ends the loop once the new copy has taken the old one's name.
+        QEventLoop loop;
         std::atomic<qint64> landed{0};
         std::thread watcher([&] {
             while (InodeOf(copy) == before || InodeOf(copy) == 0) {
-                if (clock.nsecsElapsed() - changed > 30'000'000'000) return;
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                if (clock.nsecsElapsed() - changed > 30'000'000'000) break;
+                std::this_thread::sleep_for(kWatchEvery);
             }
             landed = clock.nsecsElapsed();
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
         });
-        while (landed == 0 && clock.nsecsElapsed() - changed <= 30'000'000'000)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        loop.exec();
         watcher.join();
-        if (landed == 0) {
+        if (landed - changed > 30'000'000'000) {
             std::fprintf(stderr, "no copy within 30 s: %s\n",
                          window.File.RecoveryCopyError().c_str());
             return 1;
@@ -170,10 +188,7 @@ int main(int argc, char* argv[]) {
         onDisk.push_back(static_cast<double>(landed - changed) / 1e6);
         // The writer syncs the folder and lets go of the snapshot after the rename: still the
         // copy's work, so the window is watched a while longer.
-        QElapsedTimer settle;
-        settle.start();
-        while (settle.elapsed() < 300)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        runFor(300);
         probe.stop();
         blocked.push_back(static_cast<double>(longestGap) / 1e6);
         window.File.WaitForRecoveryCopy();
