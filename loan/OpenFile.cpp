@@ -273,9 +273,9 @@ void OpenFile::RestorePlansFromRecoveryCopy(const RecoveryHeader& header,
     unreadablePlans_.reset();
     if (!header.unreadablePlans.empty()) unreadablePlans_ = header.unreadablePlans;
     if (header.plans.empty() || !read.Unreadable()) return;
-    notices.push_back({Notice::Kind::Error,
-                       "The plans of the recovered loans could not be read: " + read.error +
-                           ".\n\nThe loans are recovered without their plans."});
+    notices.push_back(
+        {Notice::Kind::Error, "The plans of the recovered loans could not be read: " + read.error +
+                                  ".\n\nThe loans are recovered without their plans."});
 }
 
 RecoveryHeader OpenFile::RecoveryHeaderNow() const {
