@@ -492,7 +492,9 @@ class RecoveryTest : public QObject {
         QCOMPARE(QFile::exists(OwnCopy()), changed);
         if (changed) {
             std::string error;
-            const auto copy = loan::RecoveryCopy::Read(ReadAll(OwnCopy()).toStdString(), error);
+            // The copy's loans are a view into its bytes, which must outlive it.
+            const std::string bytes = ReadAll(OwnCopy()).toStdString();
+            const auto copy = loan::RecoveryCopy::Read(bytes, error);
             QVERIFY2(copy, error.c_str());
             QCOMPARE(QByteArray::fromStdString(std::string(copy->loans)), FileOf({"HOME", "BOAT"}));
         }
