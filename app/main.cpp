@@ -1,6 +1,7 @@
 #include "ui/common/AppTitle.h"
 #include "ui/common/RunOnlySettings.h"
 #include "ui/main/CommandLine.h"
+#include "ui/main/TerminationSignals.h"
 #include "ui/main/frmLoan.h"
 
 #include "safefile/FileSizeSignal.h"
@@ -31,9 +32,17 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("example.dravenholt.Loan"));
     frmLoan window;
     window.show();
-    // Opened once the event loop runs, so the window is up behind any message the file brings.
-    if (!file.isEmpty())
-        QMetaObject::invokeMethod(
-            &window, [&window, file] { window.OpenLoanFile(file); }, Qt::QueuedConnection);
+    // The end of the session keeps unsaved loans for the next start.
+    const TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Received, &window, &frmLoan::EndOnSignal);
+    // Once the event loop runs, so the window is up behind any message: loans an ended run left
+    // unsaved are offered first, then the file named on the command line opens.
+    QMetaObject::invokeMethod(
+        &window,
+        [&window, file] {
+            window.StartRecovery();
+            if (!file.isEmpty()) window.OpenFromCommandLine(file);
+        },
+        Qt::QueuedConnection);
     return app.exec();
 }

@@ -1,60 +1,11 @@
 #include "LoanGrid.h"
 
 #include <algorithm>
-#include <cstring>
+#include <atomic>
 #include <stdexcept>
+#include <utility>
 
 namespace loan {
-
-namespace {
-
-// Cell lengths are LEB128 varints: one byte for every text a loan field can hold.
-void PutLength(std::string& out, std::size_t n) {
-    while (n >= 0x80) {
-        out.push_back(static_cast<char>((n & 0x7F) | 0x80));
-        n >>= 7;
-    }
-    out.push_back(static_cast<char>(n));
-}
-
-char* PutLength(char* out, std::size_t n) {
-    while (n >= 0x80) {
-        *out++ = static_cast<char>((n & 0x7F) | 0x80);
-        n >>= 7;
-    }
-    *out++ = static_cast<char>(n);
-    return out;
-}
-
-std::size_t LengthSize(std::size_t n) {
-    std::size_t size = 1;
-    for (; n >= 0x80; n >>= 7)
-        ++size;
-    return size;
-}
-
-std::size_t GetLength(const char*& p) {
-    std::size_t n = 0;
-    int shift = 0;
-    for (;;) {
-        const auto byte = static_cast<unsigned char>(*p++);
-        n |= static_cast<std::size_t>(byte & 0x7F) << shift;
-        if ((byte & 0x80) == 0) return n;
-        shift += 7;
-    }
-}
-
-// Returns the start of cell col's length prefix.
-const char* SkipCells(const std::string& packed, int col) {
-    const char* p = packed.data();
-    for (int c = 0; c < col; ++c) {
-        const std::size_t n = GetLength(p);
-        p += n;
-    }
-    return p;
-}
-
-} // namespace
 
 namespace {
 int CheckedCols(int cols) {
@@ -66,11 +17,127 @@ int CheckedCols(int cols) {
 // The column count is checked before widths_ is sized from it.
 LoanGrid::LoanGrid(int cols, int rows)
     : cols_(CheckedCols(cols)), widths_(static_cast<std::size_t>(cols_), 0) {
-    rows_.assign(static_cast<std::size_t>(std::max(rows, 1)), BlankRow(cols));
+    const auto count = static_cast<std::size_t>(std::max(rows, 1));
+    rows_.reserve(count);
+    try {
+        for (std::size_t r = 0; r < count; ++r)
+            rows_.push_back(BlankRow());
+    } catch (...) {
+        ReleaseAll();
+        throw;
+    }
 }
 
-LoanGrid::PackedRow LoanGrid::BlankRow(int cols) {
-    return PackedRow(static_cast<std::size_t>(cols), '\0');
+LoanGrid::~LoanGrid() {
+    ReleaseAll();
+}
+
+LoanGrid::LoanGrid(const LoanGrid& other)
+    : cols_(other.cols_), widths_(other.widths_), row_(other.row_), col_(other.col_),
+      listener_(other.listener_), resetDepth_(other.resetDepth_), quietDepth_(other.quietDepth_),
+      movedCurrent_(other.movedCurrent_) {
+    rows_.reserve(other.rows_.size());
+    try {
+        for (const PackedRow* row : other.rows_)
+            rows_.push_back(PackedRow::Copy(*row, epoch_));
+    } catch (...) {
+        ReleaseAll();
+        throw;
+    }
+}
+
+LoanGrid& LoanGrid::operator=(const LoanGrid& other) {
+    if (&other != this) *this = LoanGrid(other);
+    return *this;
+}
+
+LoanGrid::LoanGrid(LoanGrid&& other) noexcept
+    : cols_(other.cols_), rows_(std::move(other.rows_)), epoch_(other.epoch_),
+      retired_(std::move(other.retired_)), pool_(std::move(other.pool_)),
+      widths_(std::move(other.widths_)), row_(other.row_), col_(other.col_),
+      listener_(other.listener_), resetDepth_(other.resetDepth_), quietDepth_(other.quietDepth_),
+      movedCurrent_(other.movedCurrent_) {
+    other.rows_.clear();
+}
+
+LoanGrid& LoanGrid::operator=(LoanGrid&& other) noexcept {
+    if (&other == this) return *this;
+    ReleaseAll();
+    cols_ = other.cols_;
+    rows_ = std::move(other.rows_);
+    other.rows_.clear();
+    // The rows keep their age, which only other's count of snapshots can read.
+    epoch_ = other.epoch_;
+    retired_ = std::move(other.retired_);
+    pool_ = std::move(other.pool_);
+    widths_ = std::move(other.widths_);
+    row_ = other.row_;
+    col_ = other.col_;
+    listener_ = other.listener_;
+    resetDepth_ = other.resetDepth_;
+    quietDepth_ = other.quietDepth_;
+    movedCurrent_ = other.movedCurrent_;
+    return *this;
+}
+
+GridSnapshot LoanGrid::Snapshot() {
+    std::shared_ptr<RetiredRows> keep = retired_.lock();
+    if (!keep) {
+        keep = std::make_shared<RetiredRows>();
+        retired_ = keep;
+    }
+    RowPointerPool::Rows rows = Pool().Take();
+    if (rows.capacity() < rows_.size()) rows.reserve(RowPointerPool::RoomFor(rows_.size()));
+    rows.assign(rows_.begin(), rows_.end());
+    // Every row there is now is the snapshot's too; rows made from here on are not.
+    ++epoch_;
+    return GridSnapshot(cols_, std::move(rows), std::move(keep), pool_);
+}
+
+std::function<void()> LoanGrid::SnapshotRoom() {
+    Pool();
+    const std::shared_ptr<RowPointerPool> pool = pool_;
+    const std::size_t room = RowPointerPool::RoomFor(rows_.size());
+    return [pool, room] { pool->Prepare(room); };
+}
+
+RowPointerPool& LoanGrid::Pool() {
+    if (!pool_) pool_ = std::make_shared<RowPointerPool>();
+    return *pool_;
+}
+
+bool LoanGrid::Shared(const PackedRow* row) {
+    if (row->Born() >= epoch_) return false;
+    if (!retired_.expired()) return true;
+    // The last snapshot's reads all happened before it let go of the rows it kept.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return false;
+}
+
+void LoanGrid::Release(PackedRow* const* rows, std::size_t count) {
+    if (count == 0) return;
+    if (std::shared_ptr<RetiredRows> keep = retired_.lock()) {
+        // Rows made since the latest snapshot are in none: freed now. The rest wait for the
+        // snapshots, in one go when they come as a block (a table replaced).
+        std::size_t first = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (rows[i]->Born() < epoch_) continue;
+            if (first < i) keep->Add(rows + first, i - first);
+            PackedRow::Free(rows[i]);
+            first = i + 1;
+        }
+        if (first < count) keep->Add(rows + first, count - first);
+        return;
+    }
+    // The last snapshot's reads all happened before it let go of the rows it kept.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    for (std::size_t i = 0; i < count; ++i)
+        PackedRow::Free(rows[i]);
+}
+
+void LoanGrid::ReleaseAll() {
+    Release(rows_.data(), rows_.size());
+    rows_.clear();
 }
 
 void LoanGrid::CheckCell(int row, int col) const {
@@ -84,10 +151,13 @@ void LoanGrid::SetRows(int n) {
     if (n == old) return;
     if (n > old) {
         if (auto* l = Notify()) l->RowsAboutToBeInserted(old, n - 1);
-        rows_.resize(static_cast<std::size_t>(n), BlankRow(cols_));
+        rows_.reserve(static_cast<std::size_t>(n));
+        while (Rows() < n)
+            rows_.push_back(BlankRow());
         if (auto* l = Notify()) l->RowsInserted();
     } else {
         if (auto* l = Notify()) l->RowsAboutToBeRemoved(n, old - 1);
+        Release(rows_.data() + n, static_cast<std::size_t>(old - n));
         rows_.resize(static_cast<std::size_t>(n));
         const bool moved = row_ >= n;
         if (moved) row_ = n - 1, movedCurrent_ = true;
@@ -114,43 +184,29 @@ void LoanGrid::SetCol(int col) {
 
 std::string_view LoanGrid::TextAt(int row, int col) const {
     CheckCell(row, col);
-    const std::string& packed = rows_[static_cast<std::size_t>(row)];
-    const char* p = SkipCells(packed, col);
-    const std::size_t n = GetLength(p);
-    return {p, n};
+    return rows_[static_cast<std::size_t>(row)]->Cell(col);
 }
 
 void LoanGrid::SetTextAt(int row, int col, std::string_view text) {
     CheckCell(row, col);
-    std::string& packed = rows_[static_cast<std::size_t>(row)];
-    const char* begin = SkipCells(packed, col);
-    const char* p = begin;
-    const std::size_t oldLength = GetLength(p);
-    if (std::string_view(p, oldLength) == text) return;
-    const auto start = static_cast<std::size_t>(begin - packed.data());
-    const auto oldSize = static_cast<std::size_t>(p - begin) + oldLength;
-    std::string cell;
-    PutLength(cell, text.size());
-    cell.append(text);
-    packed.replace(start, oldSize, cell);
+    PackedRow*& packed = rows_[static_cast<std::size_t>(row)];
+    PackedRow* changed = packed->WithCell(col, text, !Shared(packed), epoch_);
+    if (!changed) return;
+    if (changed != packed) {
+        Release(&packed, 1);
+        packed = changed;
+    }
     if (auto* l = Notify()) l->CellChanged(row, col);
 }
 
 bool LoanGrid::RowIsBlank(int row) const {
     CheckCell(row, 0);
-    const std::string& packed = rows_[static_cast<std::size_t>(row)];
-    // A blank row is all zero lengths.
-    return std::all_of(packed.begin(), packed.end(), [](char c) { return c == '\0'; });
+    return rows_[static_cast<std::size_t>(row)]->IsBlank();
 }
 
 void LoanGrid::RowTexts(int row, std::string_view* out) const {
     CheckCell(row, 0);
-    const char* p = rows_[static_cast<std::size_t>(row)].data();
-    for (int c = 0; c < cols_; ++c) {
-        const std::size_t n = GetLength(p);
-        out[c] = {p, n};
-        p += n;
-    }
+    rows_[static_cast<std::size_t>(row)]->Cells(cols_, out);
 }
 
 int LoanGrid::ColWidth(int col) const {
@@ -169,11 +225,14 @@ void LoanGrid::RemoveItem(int row) {
     if (Rows() == 1) {
         // The last row cannot go; it is emptied instead.
         if (auto* l = Notify()) l->GridAboutToReset();
-        rows_[0] = BlankRow(cols_);
+        PackedRow* blank = BlankRow();
+        Release(&rows_[0], 1);
+        rows_[0] = blank;
         if (auto* l = Notify()) l->GridReset();
         return;
     }
     if (auto* l = Notify()) l->RowsAboutToBeRemoved(row, row);
+    Release(&rows_[static_cast<std::size_t>(row)], 1);
     rows_.erase(rows_.begin() + row);
     const bool moved = row_ >= Rows();
     if (moved) row_ = Rows() - 1, movedCurrent_ = true;
@@ -182,32 +241,29 @@ void LoanGrid::RemoveItem(int row) {
 }
 
 void LoanGrid::AppendRow(const std::string_view* texts, int count) {
-    count = std::clamp(count, 0, cols_);
-    // Sized once and filled in place: readers append a million of these.
-    std::size_t size = static_cast<std::size_t>(cols_ - count);
-    for (int c = 0; c < count; ++c)
-        size += LengthSize(texts[c].size()) + texts[c].size();
-    PackedRow packed(size, '\0');
-    char* out = packed.data();
-    for (int c = 0; c < count; ++c) {
-        out = PutLength(out, texts[c].size());
-        if (!texts[c].empty()) std::memcpy(out, texts[c].data(), texts[c].size());
-        out += texts[c].size();
-    }
+    // Room first, so a failure leaves no row unowned; growing as push_back would.
+    if (rows_.size() == rows_.capacity()) rows_.reserve(std::max<std::size_t>(8, 2 * rows_.size()));
+    PackedRow* packed = PackedRow::Make(texts, count, cols_, epoch_);
     const int at = Rows();
     if (auto* l = Notify()) l->RowsAboutToBeInserted(at, at);
-    rows_.push_back(std::move(packed));
+    rows_.push_back(packed);
     if (auto* l = Notify()) l->RowsInserted();
 }
 
 void LoanGrid::TakeRowsFrom(LoanGrid&& other) {
     if (&other == this) return;
     if (other.cols_ != cols_) throw std::invalid_argument("grids differ in their columns");
+    PackedRow* blank = other.BlankRow();
     if (auto* l = Notify()) l->GridAboutToReset();
+    ReleaseAll();
     rows_ = std::move(other.rows_);
-    if (rows_.empty()) rows_.push_back(BlankRow(cols_));
-    other.rows_.assign(1, BlankRow(cols_));
+    // The rows keep their age, which only other's count of snapshots can read.
+    epoch_ = other.epoch_;
+    retired_ = other.retired_;
+    other.rows_.clear();
+    other.rows_.push_back(blank);
     other.row_ = 0;
+    if (rows_.empty()) rows_.push_back(BlankRow());
     row_ = std::min(row_, Rows() - 1);
     if (auto* l = Notify()) l->GridReset();
 }

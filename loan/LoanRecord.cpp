@@ -175,7 +175,11 @@ void LoanRecord::Encode(const LoanGrid& grid, int row, char* out) {
     if (grid.Cols() != kLoanCols) throw std::invalid_argument("a loan record has 13 fields");
     std::array<std::string_view, kLoanCols> texts;
     grid.RowTexts(row, texts.data());
-    for (std::size_t i = 0; i < texts.size(); ++i) {
+    Encode(texts.data(), out);
+}
+
+void LoanRecord::Encode(const std::string_view* texts, char* out) {
+    for (std::size_t i = 0; i < kOffsets.size(); ++i) {
         // Cutting a number changes its value ("0100" kept as "010" reads back as 10), while its
         // shorter form keeps it. Texts that fit, and other columns, are stored as they are.
         const std::string fitted = FittedNumber(static_cast<int>(i), texts[i]);

@@ -19,6 +19,8 @@ struct LoanRecord {
     // Encodes row of grid into out (kSize bytes). A number (columns 1 to 8) too long for its
     // field is written in its shortest exact form when that fits, and cut otherwise.
     static void Encode(const LoanGrid& grid, int row, char* out);
+    // The same from a row's 13 texts (as a grid snapshot gives them).
+    static void Encode(const std::string_view* texts, char* out);
     // Decodes one record into 13 UTF-8 texts with leading and trailing spaces removed.
     static std::array<std::string, 13> Decode(const char* record);
     // As Decode, reusing the strings' storage; for readers that decode many records.

@@ -2,6 +2,11 @@
 
 #include "LoanFileWriter.h"
 
+#include "safefile/ProcessStamp.h"
+
+#include <array>
+#include <cstdio>
+#include <ctime>
 #include <string_view>
 
 #include <sys/stat.h>
@@ -20,6 +25,20 @@ std::string Bytes(std::size_t n) {
 }
 
 const char* const kSaveFile = "Save File?";
+
+// "8 December 2026, 14:30" in local time, in the program's own words whatever the locale.
+std::string WhenMade(std::int64_t seconds) {
+    static constexpr std::array<const char*, 12> kMonths = {
+        "January", "February", "March",     "April",   "May",      "June",
+        "July",    "August",   "September", "October", "November", "December"};
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (!::localtime_r(&time, &local)) return "an unknown time";
+    char clock[8];
+    std::snprintf(clock, sizeof clock, "%02d:%02d", local.tm_hour, local.tm_min);
+    return std::to_string(local.tm_mday) + " " + kMonths[static_cast<std::size_t>(local.tm_mon)] +
+           " " + std::to_string(local.tm_year + 1900) + ", " + clock;
+}
 
 } // namespace
 
@@ -94,6 +113,8 @@ std::vector<Notice> OpenFile::AfterRead(const std::string& path, const ReadResul
     }
     name_ = path;
     table_.FileChanged = false;
+    // The loans that were unsaved have been let go on purpose, after the window's question.
+    ForgetRecoveryCopy();
     Remember(read.identity);
     tailBytes_ = read.droppedTailBytes;
     if (tailBytes_ > 0)
@@ -118,6 +139,8 @@ std::vector<Notice> OpenFile::AfterWrite(const std::string& target,
         tailBytes_ = 0;
         // The loans are saved either way; only with their plans is nothing left unsaved.
         table_.FileChanged = !WritePlans(target, notices);
+        // The file holds them now, or the copy goes on for the plans it does not.
+        UpdateRecoveryCopy();
         PointOutBackups(target, notices);
         return notices;
     }
@@ -171,6 +194,7 @@ void OpenFile::SetPlan(std::string_view code, const calc::LoanPlan& plan) {
     else
         plans_[key] = plan;
     table_.FileChanged = true;
+    if (changed_) changed_();
 }
 
 void OpenFile::ForgetPlans() {
@@ -229,6 +253,164 @@ bool OpenFile::WritePlans(const std::string& target, std::vector<Notice>& notice
     text += "\n\nThe loans stay marked unsaved: save again to keep their plans.";
     notices.push_back({Notice::Kind::Error, text});
     return false;
+}
+
+void OpenFile::KeepRecoveryCopies(const std::string& folder) {
+    if (folder.empty() || recovery_) return;
+    recoveryFolder_.emplace(folder, fs_);
+    recovery_ = std::make_unique<RecoveryWriter>(*recoveryFolder_,
+                                                 UserFolders::Backups(RecoveryFolder::kSuffix));
+}
+
+std::string OpenFile::PlansForRecoveryCopy() const {
+    return plans_.empty() ? std::string() : PlanFile::Text(plans_);
+}
+
+void OpenFile::RestorePlansFromRecoveryCopy(const RecoveryHeader& header,
+                                            std::vector<Notice>& notices) {
+    PlansRead read = PlanFile::Parse(header.plans);
+    plans_ = std::move(read.plans);
+    unreadablePlans_.reset();
+    if (!header.unreadablePlans.empty()) unreadablePlans_ = header.unreadablePlans;
+    if (header.plans.empty() || !read.Unreadable()) return;
+    notices.push_back(
+        {Notice::Kind::Error, "The plans of the recovered loans could not be read: " + read.error +
+                                  ".\n\nThe loans are recovered without their plans."});
+}
+
+RecoveryHeader OpenFile::RecoveryHeaderNow() const {
+    RecoveryHeader header;
+    header.program = safefile::ProcessStamp::Own().Text();
+    header.madeAt = static_cast<std::int64_t>(std::time(nullptr));
+    header.fileName = name_;
+    header.identity = identity_;
+    header.fileLoans = fileLoans_;
+    header.queryHid = queryHid_;
+    header.tailBytes = tailBytes_;
+    header.plans = PlansForRecoveryCopy();
+    header.unreadablePlans = unreadablePlans_.value_or(std::string());
+    return header;
+}
+
+void OpenFile::UpdateRecoveryCopy() {
+    if (!recovery_ || recoveryFrozen_) return;
+    if (!Modified()) {
+        ForgetRecoveryCopy();
+        // A table just opened: the memory its first snapshot needs is made ready meanwhile.
+        recovery_->Prepare(table_.Grid.SnapshotRoom());
+        return;
+    }
+    // The window waits only for the snapshot: a copy of the row pointers.
+    recovery_->Write(RecoveryHeaderNow(), table_.Grid.Snapshot());
+    copy_ = Copy::Written;
+}
+
+void OpenFile::ForgetRecoveryCopy() {
+    if (!recovery_ || recoveryFrozen_ || copy_ != Copy::Written) return;
+    recovery_->Remove();
+    copy_ = Copy::None;
+}
+
+void OpenFile::DropRecoveryCopy() {
+    ForgetRecoveryCopy();
+}
+
+void OpenFile::WaitForRecoveryCopy() {
+    if (recovery_) recovery_->Wait();
+}
+
+void OpenFile::FreezeRecoveryCopy() {
+    UpdateRecoveryCopy();
+    WaitForRecoveryCopy();
+    recoveryFrozen_ = true;
+}
+
+std::string OpenFile::RecoveryCopyPath() const {
+    return recovery_ ? recovery_->Path() : std::string();
+}
+
+std::string OpenFile::RecoveryCopyError() const {
+    return recovery_ ? recovery_->LastError() : std::string();
+}
+
+std::vector<std::string> OpenFile::RecoveryLeftovers() const {
+    return recoveryFolder_ ? recoveryFolder_->Leftovers() : std::vector<std::string>();
+}
+
+std::optional<LeftoverCopy> OpenFile::TakeLeftover(const std::string& path,
+                                                   std::vector<Notice>& notices) {
+    // Taken over under this program's own name, which its copy of a changed table would
+    // overwrite.
+    if (!recovery_ || recoveryFrozen_ || Modified() || copy_ != Copy::None) return std::nullopt;
+    LeftoverCopy copy;
+    copy.leftAt = path;
+    copy.path = recoveryFolder_->Claim(path);
+    if (copy.path.empty()) return std::nullopt;
+    copy_ = Copy::Held;
+    std::string error;
+    if (!recoveryFolder_->Read(copy.path, copy.bytes, error)) {
+        // Unread is not damaged: it goes back to be offered at the next start.
+        if (recoveryFolder_->Fs().Rename(copy.path, path) == 0) copy_ = Copy::None;
+        notices.push_back({Notice::Kind::Error, "Loans that were not saved are kept at " + path +
+                                                    ", but they cannot be read now.\n\n" + error});
+        return std::nullopt;
+    }
+    const auto contents = RecoveryCopy::Read(copy.bytes, error);
+    if (!contents) {
+        const std::string aside = recoveryFolder_->SetAside(copy.path, copy.leftAt);
+        if (!aside.empty()) copy_ = Copy::None;
+        notices.push_back(
+            {Notice::Kind::Error, "A copy of loans that were not saved is damaged: " + error +
+                                      " Its loans cannot be recovered.\n\nThe copy is kept at " +
+                                      (aside.empty() ? copy.path : aside) + "."});
+        return std::nullopt;
+    }
+    copy.header = contents->header;
+    copy.loansAt = static_cast<std::size_t>(contents->loans.data() - copy.bytes.data());
+    copy.loansSize = contents->loans.size();
+    const std::string whose = copy.header.fileName.empty()
+                                  ? "an untitled table"
+                                  : "the loan file " + copy.header.fileName;
+    copy.question = {"Loans of " + whose + " from " + WhenMade(copy.header.madeAt) +
+                         " were not saved.\n\nRecover them? Discard deletes them for good.",
+                     ""};
+    return copy;
+}
+
+std::vector<Notice> OpenFile::Recover(const LeftoverCopy& copy) {
+    std::vector<Notice> notices;
+    if (!recovery_ || copy_ != Copy::Held || copy.path != recovery_->Path()) return notices;
+    const ReadResult read = LoanFileReader::ReadBytes(
+        std::string_view(copy.bytes).substr(copy.loansAt, copy.loansSize), table_.Grid);
+    if (!read.ok) {
+        // Kept aside, out of the way of this program's own copy.
+        const std::string aside = recoveryFolder_->SetAside(copy.path, copy.leftAt);
+        if (!aside.empty()) copy_ = Copy::None;
+        notices.push_back(
+            {Notice::Kind::Error, "The loans that were not saved could not be recovered.\n\n" +
+                                      read.error + "\n\nThe copy is kept at " +
+                                      (aside.empty() ? copy.path : aside) + "."});
+        return notices;
+    }
+    const RecoveryHeader& header = copy.header;
+    name_ = header.fileName;
+    identity_ = header.identity;
+    fileLoans_ = static_cast<int>(header.fileLoans);
+    queryHid_ = header.queryHid && !name_.empty();
+    tailBytes_ = static_cast<std::size_t>(header.tailBytes);
+    RestorePlansFromRecoveryCopy(header, notices);
+    // Unsaved, as they were: the file is written only when the user saves.
+    table_.FileChanged = true;
+    UpdateRecoveryCopy();
+    return notices;
+}
+
+void OpenFile::Discard(const LeftoverCopy& copy) {
+    if (!recovery_ || recoveryFrozen_ || copy_ != Copy::Held || copy.path != recovery_->Path())
+        return;
+    recovery_->Remove();
+    copy_ = Copy::None;
+    WaitForRecoveryCopy();
 }
 
 void OpenFile::Remember(const std::optional<safefile::FileIdentity>& identity) {

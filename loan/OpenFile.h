@@ -3,11 +3,17 @@
 #include "LoanFileReader.h"
 #include "LoanTable.h"
 #include "PlanFile.h"
+#include "RecoveryCopy.h"
+#include "RecoveryFolder.h"
+#include "RecoveryWriter.h"
+#include "UserFolders.h"
 
 #include "safefile/FileIdentity.h"
 #include "safefile/FileSystem.h"
 #include "safefile/WriteOutcome.h"
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -26,6 +32,16 @@ struct Notice {
     enum class Kind { Information, Error };
     Kind kind = Kind::Information;
     std::string text;
+};
+
+// A recovery copy left by a program that has ended, taken over by this one to be offered.
+struct LeftoverCopy {
+    std::string leftAt; // where its program left it
+    std::string path;   // where it is now
+    std::string bytes;  // the whole copy, checked
+    RecoveryHeader header;
+    std::size_t loansAt = 0, loansSize = 0; // the loan records within bytes
+    Question question;                      // whether to recover the loans: Recover, or Discard
 };
 
 // The file the loan table belongs to, and all that belongs with it: its name as the system holds
@@ -84,11 +100,56 @@ class OpenFile {
     // Every plan kept, those of loans a query hides or the user deleted since the last save too.
     const Plans& AllPlans() const { return plans_; }
 
+    // ---- The recovery copy: while the table holds changes its file does not, a copy of them is
+    // kept in a folder of the user's, so that a crash, a kill or the end of the session loses
+    // none of them. The window tells the open file when the table has changed; the open file
+    // knows when the copy must go.
+
+    // Told when the open file itself leaves the table with unsaved changes (a plan set), so that
+    // the window follows them as it follows changes of the cells.
+    void SetChangeListener(std::function<void()> changed) { changed_ = std::move(changed); }
+    // Starts keeping copies in folder (none while it is empty), before anything is changed.
+    void KeepRecoveryCopies(const std::string& folder);
+    // Brings the copy in line with the table after a change: a snapshot of the table is written
+    // in the background while the table is modified, and the copy is removed when it is not.
+    void UpdateRecoveryCopy();
+    // The user let the unsaved loans go (No to saving them before the program ends): no copy.
+    void DropRecoveryCopy();
+    // Until the copy on disk is what was last asked for.
+    void WaitForRecoveryCopy();
+    // The program ends without asking (a signal): the copy is brought in line with the table,
+    // written out, and kept as it is whatever is asked afterwards.
+    void FreezeRecoveryCopy();
+    // This program's copy, or empty while none is kept; why its last write failed, if it did.
+    std::string RecoveryCopyPath() const;
+    std::string RecoveryCopyError() const;
+
+    // The copies left by programs that have ended, oldest first. Offered at start, before the
+    // table is changed.
+    std::vector<std::string> RecoveryLeftovers() const;
+    // Takes a leftover over and reads it. Nothing when another program took it first or it
+    // cannot be offered; a damaged copy is set aside, and notices says so.
+    std::optional<LeftoverCopy> TakeLeftover(const std::string& path, std::vector<Notice>& notices);
+    // Recover: the leftover's loans become the table, marked unsaved, under their file's name, with
+    // Save's questions as they were (the file itself is not touched). What to tell the user.
+    std::vector<Notice> Recover(const LeftoverCopy& copy);
+    // Discard: the leftover is removed.
+    void Discard(const LeftoverCopy& copy);
+
   private:
     // Reads the plans beside path after the loans were read from it.
     void ReadPlans(const std::string& path, std::vector<Notice>& notices);
     // Writes the plans of the table's loans beside target; false, with a notice, on failure.
     bool WritePlans(const std::string& target, std::vector<Notice>& notices);
+    // The loans' plans in a recovery copy: their plan file's text (a copy of loans without any
+    // has no plans section), and back from a recovered copy's.
+    std::string PlansForRecoveryCopy() const;
+    void RestorePlansFromRecoveryCopy(const RecoveryHeader& header, std::vector<Notice>& notices);
+    // The copy's header as the table stands now.
+    RecoveryHeader RecoveryHeaderNow() const;
+    // Removes the copy in the background.
+    void ForgetRecoveryCopy();
+
     // The file as this window last read or wrote it.
     void Remember(const std::optional<safefile::FileIdentity>& identity);
     // Copies of path kept from writes that did not finish, each pointed out once a run.
@@ -105,6 +166,16 @@ class OpenFile {
     Plans plans_;
     // A plan file found unreadable at open, left as it is until a save is allowed to replace it.
     std::optional<std::string> unreadablePlans_;
+
+    std::function<void()> changed_;
+    std::optional<RecoveryFolder> recoveryFolder_;
+    bool recoveryFrozen_ = false;
+    // What this program's copy is: none, written from the table, or a leftover taken over to be
+    // offered, which only the user's answer may remove.
+    enum class Copy { None, Written, Held };
+    Copy copy_ = Copy::None;
+    // Last, so it finishes its work first when the open file goes.
+    std::unique_ptr<RecoveryWriter> recovery_;
 };
 
 } // namespace loan

@@ -15,6 +15,10 @@ class UserFolders {
     // Where copies of files rewritten in place are kept while the rewrite runs: in the user's
     // cache, ending as the files they copy (".loa", ".csv").
     static safefile::BackupStore Backups(const std::string& suffix);
+
+    // Where the recovery copies of unsaved loans are kept: $XDG_STATE_HOME/<program>, else
+    // ~/.local/state/<program>; empty when neither names a home, and then none is kept.
+    static std::string State();
 };
 
 } // namespace loan

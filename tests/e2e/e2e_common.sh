@@ -1,6 +1,10 @@
 # Sourced by the end-to-end tests, which set $work (a scratch folder for logs) and $app (the
 # program's pid, once started) and call start_display first.
 
+# The program's recovery copies of unsaved loans stay in the test's own folder, whatever the
+# environment names: a run a test kills must not leave loans to be offered to the user.
+export XDG_STATE_HOME=$work/state
+
 show_logs() {
     local log
     for log in "$work"/*.log; do

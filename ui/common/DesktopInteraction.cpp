@@ -17,6 +17,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTreeView>
@@ -104,7 +105,7 @@ Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& 
                                                 Icon icon) {
     QuestionBox question(parent);
     QMessageBox plain(parent);
-    QMessageBox& box = buttons == Buttons::YesNo ? question : plain;
+    QMessageBox& box = buttons == Buttons::OK ? plain : question;
     box.setWindowTitle(caption.isEmpty() ? kAppTitle : caption);
     // File names in messages are shown as they stand, never read as markup.
     box.setTextFormat(Qt::PlainText);
@@ -125,6 +126,18 @@ Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& 
     }
     if (buttons == Buttons::YesNo) {
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    if (buttons == Buttons::RecoverDiscard) {
+        // Answered by a button only, as a question box is; Recover, which loses nothing, is the
+        // default, and only a press of Discard discards: a box ended by the program ending
+        // keeps the loans.
+        box.setStandardButtons(QMessageBox::NoButton);
+        QPushButton* recover = box.addButton(QStringLiteral("&Recover"), QMessageBox::AcceptRole);
+        QPushButton* discard =
+            box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(recover);
+        box.exec();
+        return box.clickedButton() == discard ? Answer::Discard : Answer::Recover;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();

@@ -15,9 +15,10 @@ class Printer;
 // tests install a scripted one and run the real windows without a modal event loop.
 class Interaction {
   public:
-    enum class Buttons { OK, YesNo };
+    // RecoverDiscard: the start-up offer of loans a program left unsaved.
+    enum class Buttons { OK, YesNo, RecoverDiscard };
     enum class Icon { None, Information, Question, Critical };
-    enum class Answer { OK, Yes, No };
+    enum class Answer { OK, Yes, No, Recover, Discard };
     enum class FileMode { Open, Save };
 
     struct FileRequest {

@@ -7,6 +7,7 @@
 #include "PictureBox.h"
 #include "loan/LoanFileReader.h"
 #include "loan/LoanFileWriter.h"
+#include "loan/UserFolders.h"
 #include "ui/common/AppTitle.h"
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Interaction.h"
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <array>
 
@@ -68,6 +70,10 @@ constexpr Place kGrid{240, 1320, 8895, 4935};
 constexpr Place kGridQuery{240, 1320, 8895, 4695};
 constexpr int kClientWidth = 9405;
 constexpr int kClientHeight = 6450;
+
+// How long after a change of the table its recovery copy is taken: a burst of changes is copied
+// once, and a change is on disk within this and the time its write takes.
+constexpr int kRecoveryDelayMs = 1000;
 
 void PlaceAt(QWidget* widget, const Place& place) {
     Twips::Place(widget, place.left, place.top, place.width, place.height);
@@ -120,6 +126,14 @@ frmLoan::frmLoan(QWidget* parent)
     BuildControls();
     BuildMenus();
     SetCaption();
+    // Every change of the table reaches the view through the model; the recovery copy follows.
+    const auto changed = [this] { ScheduleRecoveryCopy(); };
+    connect(gridModel_.get(), &QAbstractItemModel::dataChanged, this, changed);
+    connect(gridModel_.get(), &QAbstractItemModel::rowsInserted, this, changed);
+    connect(gridModel_.get(), &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(gridModel_.get(), &QAbstractItemModel::modelReset, this, changed);
+    // A plan's change is a change of the table too.
+    File.SetChangeListener(changed);
     Form_Load();
 }
 
@@ -307,7 +321,60 @@ void frmLoan::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The loans were saved, there were none unsaved, or the user answered No: no copy stays,
+    // and it is gone before the program ends.
+    File.DropRecoveryCopy();
+    File.WaitForRecoveryCopy();
     event->accept();
+}
+
+// ---- Recovery copies of unsaved loans
+
+void frmLoan::StartRecovery() {
+    if (recoveryTimer_) return;
+    File.KeepRecoveryCopies(loan::UserFolders::State());
+    recoveryTimer_ = new QTimer(this);
+    recoveryTimer_->setSingleShot(true);
+    recoveryTimer_->setInterval(kRecoveryDelayMs);
+    connect(recoveryTimer_, &QTimer::timeout, this, [this] { File.UpdateRecoveryCopy(); });
+
+    for (const std::string& leftover : File.RecoveryLeftovers()) {
+        std::vector<loan::Notice> notices;
+        std::optional<loan::LeftoverCopy> copy;
+        {
+            BusyPointer::Scope busy;
+            copy = File.TakeLeftover(leftover, notices);
+        }
+        Tell(this, notices);
+        if (!copy) continue;
+        const Interaction::Answer answer = Interaction::Current().Message(
+            this, FromNative(copy->question.text), FromNative(copy->question.caption),
+            Interaction::Buttons::RecoverDiscard, Interaction::Icon::Question);
+        if (answer == Interaction::Answer::Discard) {
+            File.Discard(*copy);
+            continue;
+        }
+        {
+            BusyPointer::Scope busy;
+            notices = File.Recover(*copy);
+        }
+        SetCaption();
+        Tell(this, notices);
+        // The table holds one set of loans; the other copies are offered at the next start.
+        if (File.Modified()) break;
+    }
+}
+
+void frmLoan::ScheduleRecoveryCopy() {
+    if (recoveryTimer_ && !recoveryTimer_->isActive()) recoveryTimer_->start();
+}
+
+void frmLoan::EndOnSignal() {
+    // Nobody may be there to answer a question: the session is ending, or the program was
+    // told to stop. Whatever the unwinding dialogs answer afterwards, the copy stays as it is.
+    File.FreezeRecoveryCopy();
+    exiting_ = true;
+    QCoreApplication::exit(0);
 }
 
 // ---- Menus, picture buttons, grid
@@ -480,6 +547,11 @@ void frmLoan::OpenLoanFile(const QString& path) {
     const std::vector<loan::Notice> notices = File.AfterRead(NativePath(path), result);
     SetCaption();
     Tell(this, notices);
+}
+
+void frmLoan::OpenFromCommandLine(const QString& path) {
+    if (!SaveFirst()) return;
+    OpenLoanFile(path);
 }
 
 void frmLoan::FileSaveCommand() {

@@ -17,6 +17,7 @@ class LoanGridView;
 class PictureBox;
 class QAction;
 class QMenu;
+class QTimer;
 class frmLoanDetails;
 
 // The main window: the loan table with its menus and picture buttons, the file commands and the
@@ -39,6 +40,18 @@ class frmLoan : public QMainWindow {
     // Opens path as File > Open does once its dialog has closed: the same checks, messages and
     // caption. Unsaved changes are not asked about here.
     void OpenLoanFile(const QString& path);
+    // A loan file named on the command line: opened as File > Open opens it once its dialog has
+    // closed, after its offer to save unsaved (recovered) loans.
+    void OpenFromCommandLine(const QString& path);
+
+    // From now on a recovery copy of unsaved loans is kept (in loan::UserFolders::State()), and
+    // the copies that programs ended since have left are offered, one at a time, until the user
+    // recovers one; the others wait for the next start. Called at start, after the start-up
+    // message.
+    void StartRecovery();
+    // SIGTERM or SIGHUP: the copy of unsaved loans is brought up to date, and the program ends
+    // without asking anything.
+    void EndOnSignal();
 
     loan::LoanTable Table;    // its Grid is the loan table shown in GridView
     loan::LoanGrid GridQuery; // the loan query's staging table, shown (hidden) in GridQueryView
@@ -82,6 +95,9 @@ class frmLoan : public QMainWindow {
     void BuildMenus();
     void SetCaption();
     void MakeUntitled();
+
+    // A change of the table: the recovery copy follows it a moment later.
+    void ScheduleRecoveryCopy();
 
     void Form_Load();
     void Form_Resize();
@@ -133,4 +149,5 @@ class frmLoan : public QMainWindow {
     std::vector<QAction*> helpItems_;
     QMenu* mnuLoans_ = nullptr;
     bool exiting_ = false;
+    QTimer* recoveryTimer_ = nullptr; // made by StartRecovery
 };
