@@ -2,6 +2,7 @@
 // dialog scripted) until the table has been painted, and moving the current cell to the last
 // row. Targets: open <= 1.5 s, move <= 50 ms.
 //   build/<dir>/bench/bench_ui_open [loans] [repetitions]
+#include "BenchLoanFile.h"
 #include "loan/LoanTable.h"
 #include "ui/common/AppTitle.h"
 #include "ui/main/LoanGridView.h"
@@ -16,7 +17,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -26,42 +26,6 @@ using Clock = std::chrono::steady_clock;
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-std::string Field(const std::string& text, int width) {
-    std::string field = text.substr(0, static_cast<std::size_t>(width));
-    field.resize(static_cast<std::size_t>(width), ' ');
-    return field;
-}
-
-bool WriteLoanFile(const std::string& path, int loans) {
-    std::ofstream out(path, std::ios::binary);
-    std::string chunk;
-    for (int i = 0; i < loans; ++i) {
-        const std::string texts[loan::kLoanCols] = {
-            "LOAN" + std::to_string(i),
-            std::to_string(100000 + i % 900000),
-            std::to_string(5 + i % 26),
-            "60",
-            "7.5",
-            "150000",
-            "40",
-            "6.9",
-            "100000",
-            std::string(loan::kRepaymentTimeNames[1 + i % 5]),
-            "$1,500.00",
-            "$18,000.00",
-            i % 3 ? "Yes" : "No"};
-        for (int c = 0; c < loan::kLoanCols; ++c)
-            chunk += Field(texts[c], loan::kRecordWidths[static_cast<std::size_t>(c)]);
-        chunk += '\r';
-        if (chunk.size() > (1 << 20)) {
-            out << chunk;
-            chunk.clear();
-        }
-    }
-    out << chunk << std::string(113, ' ') << '\r';
-    return static_cast<bool>(out);
 }
 
 void Report(const char* what, std::vector<double> times, double target) {
@@ -81,7 +45,7 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("loans.loa"));
-    if (!dir.isValid() || !WriteLoanFile(path.toStdString(), loans)) {
+    if (!dir.isValid() || !BenchLoanFile::Write(path.toStdString(), loans)) {
         std::fprintf(stderr, "cannot write the loan file\n");
         return 1;
     }

@@ -4,6 +4,7 @@
 // until the new copy is on disk (the copy waits a second for more changes, then is written in
 // the background).
 //   build/<dir>/bench/bench_ui_recovery [loans] [repetitions]
+#include "BenchLoanFile.h"
 #include "loan/LoanTable.h"
 #include "ui/common/AppTitle.h"
 #include "ui/main/frmLoan.h"
@@ -21,7 +22,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,39 +29,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-bool WriteLoanFile(const std::string& path, int loans) {
-    std::ofstream out(path, std::ios::binary);
-    std::string chunk;
-    for (int i = 0; i < loans; ++i) {
-        const std::string texts[loan::kLoanCols] = {"LOAN" + std::to_string(i),
-                                                    "250000",
-                                                    "25",
-                                                    "60",
-                                                    "7.5",
-                                                    "150000",
-                                                    "40",
-                                                    "6.9",
-                                                    "100000",
-                                                    "Monthly",
-                                                    "$1,500.00",
-                                                    "$18,000.00",
-                                                    i % 3 ? "Yes" : "No"};
-        for (int c = 0; c < loan::kLoanCols; ++c) {
-            std::string field = texts[c];
-            field.resize(static_cast<std::size_t>(loan::kRecordWidths[static_cast<std::size_t>(c)]),
-                         ' ');
-            chunk += field;
-        }
-        chunk += '\r';
-        if (chunk.size() > (1 << 20)) {
-            out << chunk;
-            chunk.clear();
-        }
-    }
-    out << chunk << std::string(113, ' ') << '\r';
-    return static_cast<bool>(out);
-}
 
 constexpr auto kWatchEvery = std::chrono::milliseconds(2);
 
@@ -90,7 +57,7 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("loans.loa"));
-    if (!dir.isValid() || !WriteLoanFile(path.toStdString(), loans)) {
+    if (!dir.isValid() || !BenchLoanFile::Write(path.toStdString(), loans)) {
         std::fprintf(stderr, "cannot write the loan file\n");
         return 1;
     }
