@@ -1,6 +1,7 @@
 #include "LoanChart.h"
 
 #include "ChartPainter.h"
+#include "LoanChartAccessible.h"
 
 #include "calc/LoanSchedule.h"
 
@@ -10,8 +11,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QToolTip>
 
 #include <cmath>
@@ -28,6 +27,7 @@ QFont UnitFont(const QWidget& widget) {
 } // namespace
 
 LoanChart::LoanChart(QWidget* parent) : QWidget(parent) {
+    LoanChartAccessible::Install();
     setObjectName(QStringLiteral("LoanChart"));
     setAccessibleName(QStringLiteral("Repayment chart"));
     setFocusPolicy(Qt::StrongFocus);
@@ -107,11 +107,13 @@ void LoanChart::paintEvent(QPaintEvent*) {
         return;
     }
     ChartPainter::Paint(painter, *g, cursor_ > 0 ? std::optional<int>(cursor_) : std::nullopt);
+    // A frame in the selection's colour says the chart has the focus. The style's own focus
+    // rectangle is no use here: some styles fill it with a tint, which would change every
+    // colour the chart tells its lines apart by.
     if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(1, 1, -1, -1);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 }
 
