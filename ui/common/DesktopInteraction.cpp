@@ -19,6 +19,8 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QToolBar>
 #include <QTreeView>
 
 #include <algorithm>
@@ -96,6 +98,31 @@ class ColumnFitter final : public QObject {
     QFileDialog& dialog_;
     QTreeView& view_;
 };
+
+// A print preview large enough to read a page: most of the screen, as Qt's own size shows a
+// page too small to read. Its toolbar keeps every button in sight, which at twice the density
+// would otherwise fold away behind an arrow: the dialog is as wide as the toolbar where the
+// screen allows, and the buttons' icons keep to the style's small size where it does not.
+void FitPreview(QDialog& preview, const QWidget* parent) {
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    QSize size(area.width() * 9 / 10, area.height() * 9 / 10);
+    if (auto* toolbar = preview.findChild<QToolBar*>()) {
+        const int margins =
+            preview.width() - toolbar->width() > 0 ? preview.width() - toolbar->width() : 0;
+        if (toolbar->sizeHint().width() + margins > size.width()) {
+            const int small =
+                toolbar->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, toolbar);
+            toolbar->setIconSize(QSize(small, small));
+        }
+        size.setWidth(
+            std::min(area.width(), std::max(size.width(), toolbar->sizeHint().width() + margins)));
+    }
+    preview.resize(size);
+    // Centred on the screen the window is on.
+    preview.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
 
 } // namespace
 
@@ -187,6 +214,7 @@ Interaction::PrintOutcome DesktopInteraction::PrintWithPreview(QWidget* parent,
     printer.setDocName(jobName);
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPrintPreviewDialog preview(&printer, parent);
+    FitPreview(preview, parent);
     // The last run is the one for the printer, once the user has printed.
     bool printed = true;
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
