@@ -303,7 +303,8 @@ void tst_scheduleexport::helpNamesTheOptions() {
          {"--schedule <FILE>", "--time <TIME>", "--extra <AMOUNT>", "--start <YYYY-MM-DD>",
           "--fixed-years <YEARS>", "--revert-rate <RATE>", "--rate-change <WHEN=RATE>",
           "--lump <WHEN=AMOUNT[@fixed]>", "--keep-payment", "--keep-term", "--carry-over",
-          "--no-plan", "\n  FILE ", "\n  CODE ", "Exit status:", "\n  2  ", "Example:"})
+          "--no-plan", "--compare", "--chart <FILE>", "\n  FILE ", "\n  CODE ",
+          "Exit status:", "\n  2  ", "Examples:"})
         QVERIFY2(run.out.contains(option), option);
     // Qt's own options are no concern of this program's users.
     QVERIFY(!run.out.contains("help-all"));
