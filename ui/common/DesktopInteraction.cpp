@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeDatabase>
@@ -99,31 +100,6 @@ class ColumnFitter final : public QObject {
     QTreeView& view_;
 };
 
-// A print preview large enough to read a page: most of the screen, as Qt's own size shows a
-// page too small to read. Its toolbar keeps every button in sight, which at twice the density
-// would otherwise fold away behind an arrow: the dialog is as wide as the toolbar where the
-// screen allows, and the buttons' icons keep to the style's small size where it does not.
-void FitPreview(QDialog& preview, const QWidget* parent) {
-    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->availableGeometry();
-    QSize size(area.width() * 9 / 10, area.height() * 9 / 10);
-    if (auto* toolbar = preview.findChild<QToolBar*>()) {
-        const int margins =
-            preview.width() - toolbar->width() > 0 ? preview.width() - toolbar->width() : 0;
-        if (toolbar->sizeHint().width() + margins > size.width()) {
-            const int small =
-                toolbar->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, toolbar);
-            toolbar->setIconSize(QSize(small, small));
-        }
-        size.setWidth(
-            std::min(area.width(), std::max(size.width(), toolbar->sizeHint().width() + margins)));
-    }
-    preview.resize(size);
-    // Centred on the screen the window is on.
-    preview.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
-}
-
 } // namespace
 
 Interaction::Answer DesktopInteraction::Message(QWidget* parent, const QString& text,
@@ -193,6 +169,30 @@ std::unique_ptr<Printer> DesktopInteraction::ChoosePrinterForJob(QWidget* parent
     QPrintDialog dialog(printer.get(), parent);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     return std::make_unique<QtPrinter>(std::move(printer));
+}
+
+// Qt's own size shows a page too small to read. At twice the density its toolbar would fold
+// buttons away behind an arrow: the dialog is as wide as the toolbar where the screen allows,
+// and the buttons' icons keep to the style's small size where it does not.
+void DesktopInteraction::FitPreview(QDialog& preview, const QWidget* parent) {
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    QSize size(area.width() * 9 / 10, area.height() * 9 / 10);
+    if (auto* toolbar = preview.findChild<QToolBar*>()) {
+        const QMargins frame = preview.layout() ? preview.layout()->contentsMargins() : QMargins();
+        const int margins = frame.left() + frame.right();
+        if (toolbar->sizeHint().width() + margins > size.width()) {
+            const int small =
+                toolbar->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, toolbar);
+            toolbar->setIconSize(QSize(small, small));
+        }
+        size.setWidth(
+            std::min(area.width(), std::max(size.width(), toolbar->sizeHint().width() + margins)));
+    }
+    preview.resize(size);
+    // Centred on the screen the window is on.
+    preview.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
 std::unique_ptr<QPrinter> DesktopInteraction::NewPrinter(const QString& jobName) {
