@@ -77,14 +77,17 @@ void LoanChart::Invalidate() {
 }
 
 void LoanChart::CursorChanged(bool tellTheTooltip) {
-    const ChartGeometry* g = Geometry();
-    const std::optional<ChartGeometry::Cursor> cursor = g ? g->CursorAt(cursor_) : std::nullopt;
-    const QString text = cursor ? cursor->text : QString();
+    // The texts need only the schedule's row: a chart out of sight (behind a tab), whose
+    // schedule changes at every keystroke, is laid out once it is painted, not here.
+    const QString text = schedule_ ? ChartGeometry::CursorText(*schedule_, cursor_) : QString();
     setToolTip(text);
     // Sends the description's change to a screen reader.
     setAccessibleDescription(text);
-    if (tellTheTooltip && cursor && isVisible())
-        QToolTip::showText(mapToGlobal(cursor->at.toPoint()), text, this);
+    if (tellTheTooltip && !text.isEmpty() && isVisible()) {
+        if (const ChartGeometry* g = Geometry())
+            if (const auto cursor = g->CursorAt(cursor_))
+                QToolTip::showText(mapToGlobal(cursor->at.toPoint()), text, this);
+    }
     update();
     emit CursorMoved(cursor_);
 }
