@@ -19,13 +19,16 @@ int main(int argc, char* argv[]) {
     safefile::FileSizeSignal::Catch();
     // Options that only print are answered before a display is needed.
     QString file;
+    std::optional<CommandLine::ChartJob> chart;
     {
         const QCoreApplication core(argc, argv);
         NameTheProgram();
         const CommandLine commandLine(CommandLine::Arguments(argc, argv));
         if (commandLine.Finished()) return commandLine.ExitCode();
         file = commandLine.File();
+        chart = commandLine.Chart();
     }
+    if (chart) return CommandLine::WriteChart(*chart);
     const RunOnlySettings settings;
     QApplication app(argc, argv);
     NameTheProgram();

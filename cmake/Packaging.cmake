@@ -92,15 +92,16 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps finds the Qt libraries the program links to; the platform plugins are loaded at
 # run time, so no linker would ever name them. Without dpkg-shlibdeps (dpkg-dev) CPack would quietly
-# build a package that declares only the plugins, so the libraries are then listed by hand.
+# build a package that declares only the plugins, so the libraries are then listed by hand; Qt SVG
+# among them, which writes the chart's SVG.
 find_program(LOAN_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(LOAN_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6gui6 (>= 6.4), \
-libqt6core6 (>= 6.4), qt6-qpa-plugins, libstdc++6, libc6")
+        "libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6svg6 (>= 6.4), \
+libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), qt6-qpa-plugins, libstdc++6, libc6")
 endif()
 
 include(CPack)

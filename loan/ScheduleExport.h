@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/LoanPlan.h"
+#include "calc/LoanSchedule.h"
 #include "calc/RepaymentSchedule.h"
 
 #include <optional>
@@ -17,9 +18,21 @@ struct ExportResult {
     bool planRefused = false;
 };
 
+// The schedule of a loan in a loan file, or why it has none.
+struct LoadedSchedule {
+    ExportResult result;
+    std::optional<calc::LoanSchedule> schedule; // only when result.ok
+};
+
 // The schedule of a loan in a loan file written as CSV, without any window.
 class ScheduleExport {
   public:
+    // The schedule WriteCsv writes, for what else the command line makes of it (the compare
+    // table, the chart).
+    static LoadedSchedule Load(const std::string& path, std::string_view code,
+                               std::optional<int> time, calc::Cents extra,
+                               const calc::LoanPlan* plan = nullptr);
+
     // Reads the loan file at path, finds the loan of code and writes its schedule for the
     // repayment time (the loan's own when empty) with extra on top of each payment, following
     // plan, or without one the plan kept for the loan beside the file (PlanFile). Nothing is

@@ -10,7 +10,8 @@ suffix=""
 
 display=:$((200 + RANDOM % 300))
 # -noreset: a client connecting while the server resets after its last client left is refused.
-Xvfb "$display" -noreset -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+# The screen grows with the scale, so that the schedule window fits at 2x as at 1x.
+Xvfb "$display" -noreset -screen 0 $((1600 * scale))x$((1200 * scale))x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=""
 trap '[ -n "$app" ] && kill $app 2>/dev/null; kill $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
@@ -100,6 +101,17 @@ keys alt+h ctrl+Home
 for _ in $(seq 12); do keys Down; done
 sleep 0.3
 shot schedule-plan
+# The same loan drawn: a row a year, the chart beside the table with the stressed lines and its
+# cursor on the rate change's period; then the compare table in the chart's place.
+eval "$(xdotool getwindowgeometry --shell "$id")"
+xdotool windowsize --sync "$id" $((1500 * scale)) "$HEIGHT"
+keys alt+w alt+b alt+s
+sleep 0.5
+shot schedule-chart
+keys alt+b alt+m
+xdotool windowsize --sync "$id" $((1500 * scale)) $((640 * scale))
+sleep 0.5
+shot schedule-compare
 keys Escape
 window "Untitled"
 keys ctrl+p

@@ -33,9 +33,17 @@ maintainer=$(dpkg-deb -f "$deb" Maintainer)
 long=$(dpkg-deb -f "$deb" Description | awk 'NR > 1 && length($0) > 80')
 [ -z "$long" ] || fail "description lines over 80 columns: $long"
 
-# Hardened: position independent, relocations read-only and bound at start, stack protected.
 dpkg-deb -x "$deb" "$out/root"
 program=$out/root/usr/bin/dravenholt-loan
+# Every Qt library the program links, Qt SVG included, is declared, whether dpkg-shlibdeps or the
+# list by hand declared it.
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in $(readelf -dW "$program" 2>/dev/null | sed -n 's/.*Shared library: \[libQt6\([A-Za-z]*\)\.so\.6\]/\1/p'); do
+    package=libqt6$(tr '[:upper:]' '[:lower:]' <<<"$library")6
+    grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
+done
+
+# Hardened: position independent, relocations read-only and bound at start, stack protected.
 readelf -h "$program" | grep -q "Type:.*DYN" || fail "not position independent"
 readelf -lW "$program" | grep -q GNU_RELRO || fail "no RELRO"
 readelf -dW "$program" | grep -Eq "BIND_NOW|FLAGS_1.*NOW" || fail "not bound now"

@@ -494,19 +494,32 @@ std::optional<ChartGeometry::Cursor> ChartGeometry::CursorAt(int period) const {
     if (k < schedule_.Variable().Rows().size()) c.variable = schedule_.Variable().Rows()[k];
     if (k < schedule_.Fixed().Rows().size()) c.fixed = schedule_.Fixed().Rows()[k];
     c.at = QPointF(XOfPeriod(c.period), YOfBalance(c.loan.balance));
-
-    c.text = QStringLiteral("Period %1").arg(c.period);
-    if (c.date) c.text += QStringLiteral(", ") + Iso(*c.date);
-    c.text += QStringLiteral(": balance ") + QtText::Currency(c.loan.balance);
-    if (schedule_.Variable().Amount() > 0 && schedule_.Fixed().Amount() > 0) {
-        c.text += QStringLiteral(" (variable %1, fixed %2)")
-                      .arg(QtText::Currency(c.variable ? c.variable->balance : 0),
-                           QtText::Currency(c.fixed ? c.fixed->balance : 0));
-    }
-    c.text += QStringLiteral("; payment %1: interest %2, principal %3")
-                  .arg(QtText::Currency(c.loan.payment), QtText::Currency(c.loan.interest),
-                       QtText::Currency(c.loan.Principal()));
-    for (const calc::ScheduleEvent& e : schedule_.EventsIn(c.period))
-        c.text += QStringLiteral(". ") + QtText::FromUtf8(calc::ScheduleEventText(e));
+    c.text = CursorText(schedule_, c.period);
     return c;
+}
+
+QString ChartGeometry::CursorText(const calc::LoanSchedule& schedule, int period) {
+    const int periods = static_cast<int>(schedule.Periods());
+    if (periods < 1) return {};
+    period = std::clamp(period, 1, periods);
+    const auto k = static_cast<std::size_t>(period - 1);
+    const std::optional<std::chrono::year_month_day> date = schedule.DateOf(period);
+    const calc::ScheduleRow loan = schedule.Row(k);
+    const auto& variable = schedule.Variable().Rows();
+    const auto& fixed = schedule.Fixed().Rows();
+
+    QString text = QStringLiteral("Period %1").arg(period);
+    if (date) text += QStringLiteral(", ") + Iso(*date);
+    text += QStringLiteral(": balance ") + QtText::Currency(loan.balance);
+    if (schedule.Variable().Amount() > 0 && schedule.Fixed().Amount() > 0) {
+        text += QStringLiteral(" (variable %1, fixed %2)")
+                    .arg(QtText::Currency(k < variable.size() ? variable[k].balance : 0),
+                         QtText::Currency(k < fixed.size() ? fixed[k].balance : 0));
+    }
+    text += QStringLiteral("; payment %1: interest %2, principal %3")
+                .arg(QtText::Currency(loan.payment), QtText::Currency(loan.interest),
+                     QtText::Currency(loan.Principal()));
+    for (const calc::ScheduleEvent& e : schedule.EventsIn(period))
+        text += QStringLiteral(". ") + QtText::FromUtf8(calc::ScheduleEventText(e));
+    return text;
 }

@@ -143,6 +143,8 @@ class ChartGeometry {
     int PeriodAt(double x) const;
     // The cursor at the period, clamped to 1..Periods(); none without periods.
     std::optional<Cursor> CursorAt(int period) const;
+    // The cursor's text alone, which needs no layout: empty without periods.
+    static QString CursorText(const calc::LoanSchedule& schedule, int period);
 
     static QString Name(Line line);
     static QString Name(Swatch swatch);

@@ -1,6 +1,7 @@
 #include "LoanChart.h"
 
 #include "ChartPainter.h"
+#include "LoanChartAccessible.h"
 
 #include "calc/LoanSchedule.h"
 
@@ -10,8 +11,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QToolTip>
 
 #include <cmath>
@@ -28,6 +27,7 @@ QFont UnitFont(const QWidget& widget) {
 } // namespace
 
 LoanChart::LoanChart(QWidget* parent) : QWidget(parent) {
+    LoanChartAccessible::Install();
     setObjectName(QStringLiteral("LoanChart"));
     setAccessibleName(QStringLiteral("Repayment chart"));
     setFocusPolicy(Qt::StrongFocus);
@@ -77,14 +77,17 @@ void LoanChart::Invalidate() {
 }
 
 void LoanChart::CursorChanged(bool tellTheTooltip) {
-    const ChartGeometry* g = Geometry();
-    const std::optional<ChartGeometry::Cursor> cursor = g ? g->CursorAt(cursor_) : std::nullopt;
-    const QString text = cursor ? cursor->text : QString();
+    // The texts need only the schedule's row: a chart out of sight (behind a tab), whose
+    // schedule changes at every keystroke, is laid out once it is painted, not here.
+    const QString text = schedule_ ? ChartGeometry::CursorText(*schedule_, cursor_) : QString();
     setToolTip(text);
     // Sends the description's change to a screen reader.
     setAccessibleDescription(text);
-    if (tellTheTooltip && cursor && isVisible())
-        QToolTip::showText(mapToGlobal(cursor->at.toPoint()), text, this);
+    if (tellTheTooltip && !text.isEmpty() && isVisible()) {
+        if (const ChartGeometry* g = Geometry())
+            if (const auto cursor = g->CursorAt(cursor_))
+                QToolTip::showText(mapToGlobal(cursor->at.toPoint()), text, this);
+    }
     update();
     emit CursorMoved(cursor_);
 }
@@ -107,11 +110,13 @@ void LoanChart::paintEvent(QPaintEvent*) {
         return;
     }
     ChartPainter::Paint(painter, *g, cursor_ > 0 ? std::optional<int>(cursor_) : std::nullopt);
+    // A frame in the selection's colour says the chart has the focus. The style's own focus
+    // rectangle is no use here: some styles fill it with a tint, which would change every
+    // colour the chart tells its lines apart by.
     if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(1, 1, -1, -1);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 }
 

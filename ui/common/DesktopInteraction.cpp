@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeDatabase>
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QToolBar>
 #include <QTreeView>
 
 #include <algorithm>
@@ -181,6 +184,30 @@ std::unique_ptr<Printer> DesktopInteraction::ChoosePrinterForJob(QWidget* parent
     return std::make_unique<QtPrinter>(std::move(printer));
 }
 
+// Qt's own size shows a page too small to read. At twice the density its toolbar would fold
+// buttons away behind an arrow: the dialog is as wide as the toolbar where the screen allows,
+// and the buttons' icons keep to the style's small size where it does not.
+void DesktopInteraction::FitPreview(QDialog& preview, const QWidget* parent) {
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    QSize size(area.width() * 9 / 10, area.height() * 9 / 10);
+    if (auto* toolbar = preview.findChild<QToolBar*>()) {
+        const QMargins frame = preview.layout() ? preview.layout()->contentsMargins() : QMargins();
+        const int margins = frame.left() + frame.right();
+        if (toolbar->sizeHint().width() + margins > size.width()) {
+            const int small =
+                toolbar->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, toolbar);
+            toolbar->setIconSize(QSize(small, small));
+        }
+        size.setWidth(
+            std::min(area.width(), std::max(size.width(), toolbar->sizeHint().width() + margins)));
+    }
+    preview.resize(size);
+    // Centred on the screen the window is on.
+    preview.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
 std::unique_ptr<QPrinter> DesktopInteraction::NewPrinter(const QString& jobName) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     // Named before the dialog, which also offers the name for a print to a file.
@@ -200,6 +227,7 @@ Interaction::PrintOutcome DesktopInteraction::PrintWithPreview(QWidget* parent,
     printer.setDocName(jobName);
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPrintPreviewDialog preview(&printer, parent);
+    FitPreview(preview, parent);
     // The last run is the one for the printer, once the user has printed.
     bool printed = true;
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,

@@ -40,18 +40,23 @@ bool QtPrinter::SetFontSize(int points) {
     return true;
 }
 
-bool QtPrinter::PrintLine(const QString& text) {
-    if (!Begin()) return false;
-    painter_.setFont(font_);
-    const QFontMetricsF metrics = QFontMetricsF(painter_.fontMetrics());
+bool QtPrinter::MakeRoom(double height) {
     // The painter's origin is the top left of the printable area.
     const double pageHeight =
         printer_->pageLayout().paintRectPixels(printer_->resolution()).height();
-    if (pageBreakDue_ || (y_ > 0 && y_ + metrics.height() > pageHeight)) {
+    if (pageBreakDue_ || (y_ > 0 && y_ + height > pageHeight)) {
         if (!printer_->newPage()) return false;
         y_ = 0;
         pageBreakDue_ = false;
     }
+    return true;
+}
+
+bool QtPrinter::PrintLine(const QString& text) {
+    if (!Begin()) return false;
+    painter_.setFont(font_);
+    const QFontMetricsF metrics = QFontMetricsF(painter_.fontMetrics());
+    if (!MakeRoom(metrics.height())) return false;
     if (!text.isEmpty()) painter_.drawText(QPointF(0, y_ + metrics.ascent()), text);
     y_ += metrics.lineSpacing();
     return !Failed();
@@ -86,6 +91,25 @@ int QtPrinter::LinesPerPage() {
     // As PrintLine breaks: a line fits while its whole height stays on the page.
     return std::max(1,
                     static_cast<int>((pageHeight - metrics.height()) / metrics.lineSpacing()) + 1);
+}
+
+bool QtPrinter::DrawPicture(int lines, const Painting& paint) {
+    if (lines <= 0) return true;
+    if (!Begin()) return false;
+    painter_.setFont(font_);
+    const QFontMetricsF metrics = QFontMetricsF(painter_.fontMetrics());
+    // As tall as the lines it stands for, so the print-out's count of lines a page holds.
+    const double height = metrics.height() + (lines - 1) * metrics.lineSpacing();
+    if (!MakeRoom(height)) return false;
+    const double width = printer_->pageLayout().paintRectPixels(printer_->resolution()).width();
+    const double pointsPerPixel = 72.0 / printer_->resolution();
+    painter_.save();
+    painter_.translate(0, y_);
+    painter_.scale(1 / pointsPerPixel, 1 / pointsPerPixel);
+    paint(painter_, QSizeF(width * pointsPerPixel, height * pointsPerPixel));
+    painter_.restore();
+    y_ += lines * metrics.lineSpacing();
+    return !Failed();
 }
 
 int QtPrinter::CharactersPerLine() {

@@ -27,12 +27,15 @@ class QtPrinter final : public Printer {
     bool SetFixedPitch() override;
     int LinesPerPage() override;
     int CharactersPerLine() override;
+    bool DrawPicture(int lines, const Painting& paint) override;
 
     QPrinter& Device() { return *printer_; }
 
   private:
     bool Begin();
     bool Failed() const;
+    // Starts a new page first where a break is due or the height does not fit below y_.
+    bool MakeRoom(double height);
 
     std::unique_ptr<QPrinter> owned_;
     QPrinter* printer_;

@@ -2,19 +2,23 @@
 
 #include "NativeFileName.h"
 #include "calc/NumberText.h"
+#include "calc/ScheduleCsv.h"
+#include "calc/ScheduleScenarios.h"
 #include "loan/LoanTable.h"
 #include "loan/PlanOptions.h"
 #include "loan/ScheduleExport.h"
+#include "ui/chart/ChartFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 
 namespace {
 
@@ -45,7 +49,9 @@ QString HelpText(const QCommandLineParser& parser) {
                                    "           [--rate-change WHEN=RATE]... "
                                    "[--lump WHEN=AMOUNT[@fixed]]...\n"
                                    "           [--keep-payment] [--keep-term] [--carry-over] "
-                                   "[--no-plan]\n")
+                                   "[--no-plan]\n"
+                                   "           [--compare | --chart FILE.png | --chart "
+                                   "FILE.svg]\n")
                         .arg(QLatin1String(kProgram)));
     // Qt's own options (--help-all and what it lists) mean nothing to a user of this program.
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -77,17 +83,24 @@ QString HelpText(const QCommandLineParser& parser) {
         "the first payment on or after it. Without plan options the plan kept with the loan\n"
         "is used; with any, the options are the whole plan. With --start the CSV has a Date\n"
         "column after Period.\n"
+        "\n--compare writes, instead of the schedule, the loan as planned beside the same loan\n"
+        "with every variable rate 1 and 2 points higher and without its extra payments and\n"
+        "lump sums. --chart writes the loan's chart to a file and nothing to standard output.\n"
+        "Neither needs a display.\n"
         "\nExit status:\n"
-        "  0  the schedule was written (or the window ran and closed)\n"
+        "  0  the schedule, the compare table or the chart was written (or the window ran and\n"
+        "     closed)\n"
         "  1  no schedule: the file or loan cannot be read or has none, or the loan cannot\n"
         "     follow the plan (an event after its last period, an installment that no\n"
-        "     longer covers the interest)\n"
+        "     longer covers the interest); or the chart file could not be written\n"
         "  2  a bad command line: an unknown option, a value an option does not take, a plan\n"
         "     whose entries are wrong whatever the loan (a date that does not exist, a date\n"
         "     without --start, period 0, a negative number, two rate changes at one period)\n"
-        "\nExample:\n"
+        "\nExamples:\n"
         "  %1 --schedule loans.loa HOME --start 2026-01-31 --fixed-years 3 \\\n"
-        "      --rate-change 2027-07-01=6.9 --lump 24=5,000 > home.csv\n")
+        "      --rate-change 2027-07-01=6.9 --lump 24=5,000 > home.csv\n"
+        "  %1 --schedule loans.loa HOME --fixed-years 3 --compare > home-compare.csv\n"
+        "  %1 --schedule loans.loa HOME --start 2026-01-31 --chart home.svg\n")
                 .arg(QLatin1String(kProgram));
     return text;
 }
@@ -115,11 +128,16 @@ void PrintBytes(std::FILE* stream, const std::string& text) {
     std::fflush(stream);
 }
 
-// --schedule FILE CODE [--time TIME] [--extra AMOUNT] [plan options]: the CSV on standard
-// output, or why not on standard error. plan is none for the plan kept with the loan. Returns
-// the exit code.
+// What the export writes: the schedule's CSV, the compare table's, or the chart, which waits
+// for the GUI side of Qt.
+enum class Output { Schedule, Compare, Chart };
+
+// --schedule FILE CODE [--time TIME] [--extra AMOUNT] [plan options] [--compare]: the CSV on
+// standard output, or why not on standard error. plan is none for the plan kept with the loan.
+// For the chart, the schedule is left in chart. Returns the exit code.
 int ExportSchedule(const QString& file, const QStringList& codes, const QString* time,
-                   const QString* extra, const calc::LoanPlan* plan) {
+                   const QString* extra, const calc::LoanPlan* plan, Output output,
+                   std::optional<calc::LoanSchedule>& chart) {
     if (codes.size() != 1) {
         Print(stderr, QStringLiteral("--schedule needs a loan file and one loan code: "
                                      "--schedule FILE.loa CODE\n"));
@@ -166,15 +184,20 @@ int ExportSchedule(const QString& file, const QStringList& codes, const QString*
         return kExportError;
     }
     // Nothing reaches standard output unless the whole schedule was made.
-    std::ostringstream csv;
-    const loan::ExportResult result = loan::ScheduleExport::WriteCsv(
-        NativeFileName::EncodeToStd(file), codes.first().toStdString(), repaymentTime, extraCents,
-        csv, plan);
-    if (!result.ok) {
-        PrintBytes(stderr, result.error);
-        return result.planRefused ? kUsageError : kExportError;
+    loan::LoadedSchedule loaded =
+        loan::ScheduleExport::Load(NativeFileName::EncodeToStd(file), codes.first().toStdString(),
+                                   repaymentTime, extraCents, plan);
+    if (!loaded.schedule) {
+        PrintBytes(stderr, loaded.result.error);
+        return loaded.result.planRefused ? kUsageError : kExportError;
     }
-    const std::string text = std::move(csv).str();
+    if (output == Output::Chart) {
+        chart = std::move(loaded.schedule);
+        return 0;
+    }
+    const std::string text = output == Output::Compare
+                                 ? calc::ScheduleScenarios(*loaded.schedule).CsvText()
+                                 : calc::ScheduleCsv::Text(*loaded.schedule);
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
         std::fflush(stdout) != 0) {
         Print(stderr, QStringLiteral("The schedule could not be written to standard output.\n"));
@@ -255,8 +278,17 @@ CommandLine::CommandLine(const QStringList& arguments) {
                       "part.");
     const QCommandLineOption noPlan = planOption(
         "no-plan", "With --schedule: no plan, not even the one kept with the loan.");
+    const QCommandLineOption compare = planOption(
+        "compare", "With --schedule: write the compare table as CSV instead of the schedule: "
+                   "the loan as planned, at variable rates 1 and 2 points higher, and without "
+                   "its extra payments and lump sums.");
+    const QCommandLineOption chart =
+        planOption("chart",
+                   "With --schedule: write the loan's chart to FILE instead, a PNG or an SVG as "
+                   "its name ends in .png or .svg; nothing is printed.",
+                   "FILE");
     parser.addOptions({schedule, time, extra, start, fixedYears, revertRate, rateChange, lump,
-                       keepPayment, keepTerm, carryOver, noPlan});
+                       keepPayment, keepTerm, carryOver, noPlan, compare, chart});
 
     finished_ = true;
     if (!parser.parse(arguments)) {
@@ -315,14 +347,42 @@ CommandLine::CommandLine(const QStringList& arguments) {
             exitCode_ = kUsageError;
             return;
         }
+        if (parser.isSet(compare) && parser.isSet(chart)) {
+            Print(stderr, QStringLiteral("--compare and --chart go one at a time.\n"));
+            exitCode_ = kUsageError;
+            return;
+        }
+        // The file's name says what it is to be; one that says neither is refused before any
+        // loan is read, as is a chart asked for twice.
+        if (parser.isSet(chart) &&
+            (parser.values(chart).size() > 1 || !ChartFile::FormatOf(parser.value(chart)))) {
+            Print(stderr, QStringLiteral("--chart takes one file, its name ending in .png or "
+                                         ".svg: --chart FILE.png\n"));
+            exitCode_ = kUsageError;
+            return;
+        }
         const QString timeValue = parser.value(time), extraValue = parser.value(extra);
         const calc::LoanPlan none;
+        std::optional<calc::LoanSchedule> drawn;
         exitCode_ = ExportSchedule(parser.value(schedule), positional,
                                    parser.isSet(time) ? &timeValue : nullptr,
                                    parser.isSet(extra) ? &extraValue : nullptr,
                                    parser.isSet(noPlan) ? &none
                                    : plan.Any()         ? &plan.Plan()
-                                                        : nullptr);
+                                                        : nullptr,
+                                   parser.isSet(compare) ? Output::Compare
+                                   : parser.isSet(chart) ? Output::Chart
+                                                         : Output::Schedule,
+                                   drawn);
+        if (drawn) {
+            chart_ = ChartJob{parser.value(chart), std::move(*drawn)};
+            finished_ = false;
+        }
+        return;
+    }
+    if (parser.isSet(compare) || parser.isSet(chart)) {
+        Print(stderr, QStringLiteral("--compare and --chart go with --schedule.\n"));
+        exitCode_ = kUsageError;
         return;
     }
     if (anyPlanOption) {
@@ -343,4 +403,49 @@ CommandLine::CommandLine(const QStringList& arguments) {
     finished_ = false;
     if (!positional.isEmpty() && !positional.first().isEmpty())
         file_ = FullPath(positional.first());
+}
+
+namespace {
+
+QtMessageHandler qtMessages = nullptr;
+
+// Qt's notes on how it started (no runtime folder, no fonts configured) are no concern of a
+// command whose output is a file; what goes wrong with the file itself is said in full.
+void QuietQtNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if ((type == QtCriticalMsg || type == QtFatalMsg) && qtMessages)
+        qtMessages(type, context, message);
+}
+
+} // namespace
+
+int CommandLine::WriteChart(const ChartJob& job) {
+    // No display is needed, nor used where there is one: the chart is drawn in memory.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtMessages = qInstallMessageHandler(QuietQtNotes);
+    int argc = 1;
+    char name[] = "dravenholt-loan";
+    char* argv[] = {name, nullptr};
+    const QGuiApplication gui(argc, argv);
+    const calc::ScheduleScenarios scenarios(job.schedule);
+    const safefile::WriteOutcome outcome = ChartFile::Write(job.path, job.schedule, &scenarios);
+    if (outcome.Saved()) return 0;
+    const QString why = QFile::decodeName(QByteArray::fromStdString(outcome.error));
+    switch (outcome.state) {
+    case safefile::WriteState::Unconfirmed:
+        Print(stderr, QStringLiteral("The chart was written to %1, but the system could not "
+                                     "confirm that it is safely on disk: %2.\n")
+                          .arg(job.path, why));
+        break;
+    case safefile::WriteState::FailedCopyKept:
+        Print(stderr, QStringLiteral("The chart could not be written to %1: %2. A copy of the "
+                                     "file as it was is kept at %3.\n")
+                          .arg(job.path, why,
+                               QFile::decodeName(QByteArray::fromStdString(outcome.backup))));
+        break;
+    default:
+        Print(stderr,
+              QStringLiteral("The chart could not be written to %1: %2.\n").arg(job.path, why));
+        break;
+    }
+    return kExportError;
 }

@@ -1,6 +1,7 @@
 #include "CompareModel.h"
 
-#include "calc/PaymentCalendar.h"
+#include "DateEdit.h"
+
 #include "ui/common/QtText.h"
 
 namespace {
@@ -56,8 +57,8 @@ QVariant CompareModel::data(const QModelIndex& index, int role) const {
         case LastPeriod:
             return QString::number(f.lastPeriod);
         case LastDate:
-            return f.lastDate ? QString::fromStdString(calc::PaymentCalendar::Iso(*f.lastDate))
-                              : QString();
+            // In the locale's short form, as the window's other dates; the CSV keeps ISO.
+            return f.lastDate ? DateEdit::Text(*f.lastDate) : QString();
         default:
             return {};
         }

@@ -6,7 +6,8 @@
 
 // The compare table for a table view: a row a scenario, named as the CSV names it, with its
 // first and highest installment, its total interest, its last period and, with a start date,
-// its last date. A scenario without a schedule says why across its row's first figure.
+// its last date (in the locale's short form). A scenario without a schedule says why in its
+// row's first figure, which the window spans across the others.
 class CompareModel final : public QAbstractTableModel {
     Q_OBJECT
   public:

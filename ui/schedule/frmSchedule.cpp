@@ -2,15 +2,19 @@
 
 #include "DateEdit.h"
 #include "SchedulePrintout.h"
+#include "ViewTabs.h"
 #include "frmPlanEvent.h"
 
 #include "calc/KeyFilter.h"
 #include "calc/NumberText.h"
 #include "calc/PaymentCalendar.h"
 #include "calc/ScheduleCsv.h"
+#include "calc/ScheduleYears.h"
 #include "loan/LoanTable.h"
 #include "loan/UserFolders.h"
 #include "safefile/SafeFile.h"
+#include "ui/chart/ChartFile.h"
+#include "ui/chart/LoanChart.h"
 #include "ui/common/AccessKeyPress.h"
 #include "ui/common/AppTitle.h"
 #include "ui/common/BusyPointer.h"
@@ -21,6 +25,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -29,10 +34,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QFile>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -74,6 +81,35 @@ QLabel* ResultLabel(const QString& description, QWidget* parent) {
 void SetResult(QLabel* label, const QString& text) {
     label->setText(text);
     label->setAccessibleName(text);
+}
+
+// A read-only table of rows: Tab leaves it, the arrows move in it, a row is selected whole.
+QTableView* Table(QWidget* parent, const char* object, const QString& name,
+                  QAbstractItemModel& model) {
+    auto* view = new QTableView(parent);
+    view->setObjectName(QLatin1String(object));
+    view->setAccessibleName(name);
+    view->setModel(&model);
+    view->setTabKeyNavigation(false);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    // Rows of one fixed height: the view never measures thousands of rows.
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(parent->fontMetrics().height() + 6);
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    view->horizontalHeader()->setHighlightSections(false);
+    return view;
+}
+
+// The widest of the texts in the view's font.
+int Widest(const QFontMetrics& metrics, std::initializer_list<QString> texts) {
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    return widest;
 }
 
 } // namespace
@@ -125,7 +161,10 @@ frmSchedule::frmSchedule(const QString& code, const calc::RepaymentFields& field
 
 // The table goes with the dialog's children, after the members: it lets go of the model first.
 frmSchedule::~frmSchedule() {
+    chart_->SetSchedule(nullptr);
     grdSchedule_->setModel(nullptr);
+    grdYears_->setModel(nullptr);
+    grdCompare_->setModel(nullptr);
     grdRates_->setModel(nullptr);
     grdLumps_->setModel(nullptr);
 }
@@ -226,23 +265,7 @@ void frmSchedule::BuildControls() {
     totalsGrid->addWidget(lblNote_, 4, 0, 1, 6);
     totalsGrid->setColumnStretch(6, 1);
 
-    grdSchedule_ = new QTableView(this);
-    grdSchedule_->setObjectName(QStringLiteral("grdSchedule"));
-    grdSchedule_->setAccessibleName(QStringLiteral("Repayment Schedule"));
-    grdSchedule_->setModel(&model_);
-    grdSchedule_->setTabKeyNavigation(false); // Tab leaves the table, arrows move in it
-    grdSchedule_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdSchedule_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grdSchedule_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grdSchedule_->setWordWrap(false);
-    grdSchedule_->verticalHeader()->hide();
-    // Rows of one fixed height: the view never measures thousands of rows.
-    grdSchedule_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grdSchedule_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    grdSchedule_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grdSchedule_->horizontalHeader()->setHighlightSections(false);
-    auto* lblSchedule = new QLabel(QStringLiteral("Sc&hedule"), this);
-    lblSchedule->setBuddy(grdSchedule_);
+    grdSchedule_ = Table(this, "grdSchedule", QStringLiteral("Repayment Schedule"), model_);
 
     cmdPrint_ = new QPushButton(QStringLiteral("&Print..."), this);
     cmdPrint_->setObjectName(QStringLiteral("cmdPrint"));
@@ -250,62 +273,56 @@ void frmSchedule::BuildControls() {
     cmdExport_ = new QPushButton(QStringLiteral("&Export CSV..."), this);
     cmdExport_->setObjectName(QStringLiteral("cmdExport"));
     cmdExport_->setAccessibleName(QStringLiteral("Export CSV"));
+    // The chart's letters are all taken by the window's other access keys: Tab reaches it.
+    cmdExportChart_ = new QPushButton(QStringLiteral("Export Chart\u2026"), this);
+    cmdExportChart_->setObjectName(QStringLiteral("cmdExportChart"));
+    cmdExportChart_->setAccessibleName(QStringLiteral("Export Chart"));
+    cmdExportChart_->setToolTip(QStringLiteral("Saves the chart as a PNG or an SVG picture."));
     cmdClose_ = new QPushButton(QStringLiteral("&Close"), this);
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
     cmdClose_->setAccessibleName(QStringLiteral("Close"));
     // Enter in the extra field prints or closes nothing; Esc closes the window.
-    for (QPushButton* button : {cmdPrint_, cmdExport_, cmdClose_})
+    for (QPushButton* button : {cmdPrint_, cmdExport_, cmdExportChart_, cmdClose_})
         button->setAutoDefault(false);
     AccessKeyPress::Install({cmdPrint_, cmdExport_, cmdClose_});
     connect(cmdPrint_, &QPushButton::clicked, this, &frmSchedule::cmdPrint_Click);
     connect(cmdExport_, &QPushButton::clicked, this, &frmSchedule::cmdExport_Click);
+    connect(cmdExportChart_, &QPushButton::clicked, this, &frmSchedule::cmdExportChart_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &frmSchedule::cmdClose_Click);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdPrint_);
     buttons->addWidget(cmdExport_);
+    buttons->addWidget(cmdExportChart_);
     buttons->addWidget(cmdClose_);
 
-    // The plan beside the totals; the table below both, in a row of its own that has room for
-    // more views of the schedule beside it.
+    // The plan beside the totals; the views of the schedule below both.
     fraPlan_ = BuildPlan();
     auto* summary = new QHBoxLayout;
     summary->addWidget(totals, 0, Qt::AlignTop);
     summary->addWidget(fraPlan_, 1);
-    auto* tableRow = new QHBoxLayout;
-    tableRow->addWidget(grdSchedule_, 1);
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(loanLine);
     column->addLayout(summary);
-    column->addWidget(lblSchedule);
-    column->addLayout(tableRow, 1);
+    column->addLayout(BuildViews(), 1);
     column->addLayout(buttons);
 
     // The plan comes after the loan's own settings and before the periods it shapes.
-    const QList<QWidget*> order = {cboTime_,
-                                   txtExtra_,
-                                   chkStart_,
-                                   dtpStart_,
-                                   txtFixedYears_,
-                                   txtRevertRate_,
-                                   grdRates_,
-                                   cmdPlan_[0][0],
-                                   cmdPlan_[0][1],
-                                   cmdPlan_[0][2],
-                                   grdLumps_,
-                                   cmdPlan_[1][0],
-                                   cmdPlan_[1][1],
-                                   cmdPlan_[1][2],
-                                   chkKeepPayment_,
-                                   chkKeepTerm_,
-                                   chkCarryOver_,
-                                   grdSchedule_};
+    const QList<QWidget*> order = {cboTime_,        txtExtra_,      chkStart_,
+                                   dtpStart_,       txtFixedYears_, txtRevertRate_,
+                                   grdRates_,       cmdPlan_[0][0], cmdPlan_[0][1],
+                                   cmdPlan_[0][2],  grdLumps_,      cmdPlan_[1][0],
+                                   cmdPlan_[1][1],  cmdPlan_[1][2], chkKeepPayment_,
+                                   chkKeepTerm_,    chkCarryOver_,  chkYears_,
+                                   chkChartBeside_, chkStressed_,   tabViews_->tabBar(),
+                                   grdSchedule_,    grdYears_,      chart_,
+                                   grdCompare_,     cmdPrint_,      cmdExport_,
+                                   cmdExportChart_, cmdClose_};
+    // Of the views only those shown take the focus: the current tab's page, and the chart
+    // where it stands beside the table.
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
-    setTabOrder(grdSchedule_, cmdPrint_);
-    setTabOrder(cmdPrint_, cmdExport_);
-    setTabOrder(cmdExport_, cmdClose_);
     cboTime_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -471,6 +488,162 @@ QGroupBox* frmSchedule::BuildPlan() {
     return plan;
 }
 
+QLayout* frmSchedule::BuildViews() {
+    grdYears_ = Table(this, "grdYears", QStringLiteral("Repayment Schedule by Year"), yearsModel_);
+    grdCompare_ = Table(this, "grdCompare", QStringLiteral("Compare"), compareModel_);
+    chart_ = new LoanChart(this);
+    chart_->setObjectName(QStringLiteral("chart"));
+
+    // The table's page holds the periods or the years, one at a time.
+    stkTable_ = new QStackedWidget(this);
+    stkTable_->setObjectName(QStringLiteral("stkTable"));
+    stkTable_->addWidget(grdSchedule_);
+    stkTable_->addWidget(grdYears_);
+
+    tabViews_ = new ViewTabs(this);
+    tabViews_->setObjectName(QStringLiteral("tabViews"));
+    tabViews_->setAccessibleName(QStringLiteral("Views"));
+    tabViews_->tabBar()->setAccessibleName(QStringLiteral("Views"));
+
+    tabViews_->addTab(stkTable_, QStringLiteral("Sc&hedule"));
+    tabViews_->addTab(chart_, QStringLiteral("Chart"));
+    tabViews_->addTab(grdCompare_, QStringLiteral("Co&mpare"));
+
+    splViews_ = new QSplitter(Qt::Horizontal, this);
+    splViews_->setObjectName(QStringLiteral("splViews"));
+    splViews_->setChildrenCollapsible(false);
+    splViews_->addWidget(tabViews_);
+
+    chkYears_ = new QCheckBox(QStringLiteral("One ro&w a year"), this);
+    chkYears_->setObjectName(QStringLiteral("chkYears"));
+    chkYears_->setAccessibleName(QStringLiteral("One row a year"));
+    chkYears_->setToolTip(QStringLiteral("The table, the print-out and the CSV list each year's "
+                                         "payments, interest and principal and its end's "
+                                         "balance."));
+    chkChartBeside_ = new QCheckBox(QStringLiteral("Chart &beside the table"), this);
+    chkChartBeside_->setObjectName(QStringLiteral("chkChartBeside"));
+    chkChartBeside_->setAccessibleName(QStringLiteral("Chart beside the table"));
+    chkStressed_ = new QCheckBox(QStringLiteral("&Show Variable +1% and +2% on the chart"), this);
+    chkStressed_->setObjectName(QStringLiteral("chkStressed"));
+    chkStressed_->setAccessibleName(QStringLiteral("Show Variable +1% and +2% on the chart"));
+    AccessKeyPress::Install({chkYears_, chkChartBeside_, chkStressed_});
+    connect(chkYears_, &QCheckBox::toggled, this, &frmSchedule::ShowYears);
+    connect(chkChartBeside_, &QCheckBox::toggled, this, &frmSchedule::PlaceChart);
+    connect(chkStressed_, &QCheckBox::toggled, chart_, &LoanChart::SetStressedShown);
+
+    // Each view's cursor moves the others: the chart's, the period's row, the year's row.
+    connect(chart_, &LoanChart::CursorMoved, this,
+            [this](int period) { FollowCursor(period, chart_); });
+    connect(grdSchedule_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) FollowCursor(current.row() + 1, grdSchedule_);
+            });
+    connect(grdYears_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                const calc::ScheduleYears* years = yearsModel_.Years();
+                if (!current.isValid() || !years) return;
+                const calc::YearRow& year = years->Rows()[static_cast<std::size_t>(current.row())];
+                // A cursor already in the year stays where it is.
+                const int cursor = chart_->CursorPeriod();
+                if (cursor < year.firstPeriod || cursor > year.lastPeriod)
+                    FollowCursor(year.firstPeriod, grdYears_);
+            });
+
+    auto* switches = new QHBoxLayout;
+    switches->addWidget(chkYears_);
+    switches->addSpacing(12);
+    switches->addWidget(chkChartBeside_);
+    switches->addSpacing(12);
+    switches->addWidget(chkStressed_);
+    switches->addStretch(1);
+    auto* views = new QVBoxLayout;
+    views->addLayout(switches);
+    views->addWidget(splViews_, 1);
+    return views;
+}
+
+void frmSchedule::ShowYears() {
+    const bool years = chkYears_->isChecked();
+    QTableView* shown = years ? grdYears_ : grdSchedule_;
+    const bool hadFocus = stkTable_->currentWidget()->hasFocus();
+    stkTable_->setCurrentWidget(shown);
+    if (hadFocus) shown->setFocus(Qt::OtherFocusReason);
+    // The table the switch shows opens at the chart's cursor.
+    if (chart_->CursorPeriod() > 0) FollowCursor(chart_->CursorPeriod(), chart_);
+}
+
+void frmSchedule::PlaceChart() {
+    const bool beside = chkChartBeside_->isChecked();
+    if (beside == (splViews_->indexOf(chart_) >= 0)) return;
+    if (beside) {
+        tabViews_->removeTab(tabViews_->indexOf(chart_));
+        splViews_->addWidget(chart_);
+        chart_->show();
+        // The table keeps the columns it needs first; the chart has the rest.
+        splViews_->setStretchFactor(0, 3);
+        splViews_->setStretchFactor(1, 2);
+    } else {
+        tabViews_->insertTab(1, chart_, QStringLiteral("Chart"));
+    }
+}
+
+void frmSchedule::FollowCursor(int period, const QObject* movedIn) {
+    if (following_ || period < 1) return;
+    following_ = true;
+    if (movedIn != chart_) chart_->SetCursorPeriod(period);
+    if (movedIn != grdSchedule_ && period <= model_.rowCount())
+        grdSchedule_->setCurrentIndex(
+            model_.index(period - 1, std::max(0, grdSchedule_->currentIndex().column())));
+    if (const calc::ScheduleYears* years = yearsModel_.Years();
+        years && movedIn != grdYears_ && !years->Rows().empty())
+        grdYears_->setCurrentIndex(
+            yearsModel_.index(static_cast<int>(years->IndexOf(period)),
+                              std::max(0, grdYears_->currentIndex().column())));
+    following_ = false;
+}
+
+void frmSchedule::FitViewColumns() {
+    const QFontMetrics metrics = grdYears_->fontMetrics();
+    const int padding = 3 * grdYears_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    QString widest = model_.WidestAmount();
+    if (const calc::ScheduleYears* years = yearsModel_.Years())
+        for (const calc::YearRow& year : years->Rows())
+            for (const calc::Cents amount : {year.payments, year.interest, year.principal})
+                if (QtText::Currency(amount).size() > widest.size())
+                    widest = QtText::Currency(amount);
+    const int amount = metrics.horizontalAdvance(widest) + padding;
+    QHeaderView* header = grdYears_->horizontalHeader();
+    for (int c = 0; c < yearsModel_.columnCount(); ++c) {
+        const int width =
+            c == YearsModel::Year
+                ? Widest(metrics, {QStringLiteral("Loan Year"), QStringLiteral("2088")}) + padding
+            : c == YearsModel::Periods
+                ? Widest(metrics, {QStringLiteral("52143\u201352143")}) + padding
+                : amount;
+        header->resizeSection(c, std::max(width, header->sectionSizeHint(c)));
+    }
+    header = grdCompare_->horizontalHeader();
+    for (int c = 0; c < compareModel_.columnCount(); ++c) {
+        int width = amount;
+        if (c == CompareModel::Scenario)
+            width = metrics.horizontalAdvance(QStringLiteral("Without extra payments")) + padding;
+        else if (c == CompareModel::LastPeriod)
+            width = metrics.horizontalAdvance(QStringLiteral("52143")) + padding;
+        else if (c == CompareModel::LastDate)
+            width = metrics.horizontalAdvance(DateEdit::Text(std::chrono::year_month_day{
+                        std::chrono::year(2088), std::chrono::month(12), std::chrono::day(28)})) +
+                    padding;
+        header->resizeSection(c, std::max(width, header->sectionSizeHint(c)));
+    }
+    // A scenario without a schedule says why across its figures, not squeezed into one.
+    grdCompare_->clearSpans();
+    if (const calc::ScheduleScenarios* scenarios = Scenarios())
+        for (std::size_t r = 0; r < scenarios->All().size(); ++r)
+            if (!scenarios->All()[r].result.schedule && compareModel_.columnCount() > 2)
+                grdCompare_->setSpan(static_cast<int>(r), CompareModel::Installment, 1,
+                                     compareModel_.columnCount() - CompareModel::Installment);
+}
+
 void frmSchedule::ShowPlan() {
     showingPlan_ = true;
     chkStart_->setChecked(plan_.start.has_value());
@@ -605,12 +778,24 @@ void frmSchedule::Recalculate() {
     const int time = cboTime_->currentIndex() + 1;
     const calc::Cents extra =
         calc::AmountCents(txtExtra_->text().toStdString()).value_or(0);
-    // The view keeps its place in the periods across the change.
+    // The views keep their place in the periods across the change; the schedule and the
+    // scenarios they show are let go of before they are replaced.
     const QModelIndex current = grdSchedule_->currentIndex();
+    const QModelIndex currentYear = grdYears_->currentIndex();
+    const int cursor = chart_->CursorPeriod();
+    following_ = true;
+    chart_->SetSchedule(nullptr);
+    compareModel_.SetScenarios(nullptr);
+    yearsModel_.SetSchedule(nullptr);
     model_.SetSchedule(nullptr);
+    scenarios_.reset();
     auto result = calc::LoanSchedule::FromFields(fields_, time, extra, plan_);
     schedule_ = std::move(result.schedule);
+    if (schedule_) scenarios_.emplace(*schedule_);
     model_.SetSchedule(Schedule());
+    yearsModel_.SetSchedule(Schedule());
+    compareModel_.SetScenarios(Scenarios());
+    chart_->SetSchedule(Schedule(), Scenarios());
     // A part of $0 has no columns.
     if (schedule_)
         for (int part = 0; part < 2; ++part) {
@@ -621,7 +806,12 @@ void frmSchedule::Recalculate() {
         }
     if (current.isValid() && current.row() < model_.rowCount())
         grdSchedule_->setCurrentIndex(model_.index(current.row(), current.column()));
+    if (currentYear.isValid() && currentYear.row() < yearsModel_.rowCount())
+        grdYears_->setCurrentIndex(yearsModel_.index(currentYear.row(), currentYear.column()));
+    following_ = false;
+    if (cursor > 0) FollowCursor(cursor, nullptr);
     FitColumns();
+    FitViewColumns();
     ShowTotals();
     if (!schedule_)
         lblNote_->setText(QtText::FromUtf8(calc::ScheduleProblemSentence(result)) +
@@ -631,6 +821,7 @@ void frmSchedule::Recalculate() {
     lblNote_->setVisible(!lblNote_->text().isEmpty());
     cmdPrint_->setEnabled(schedule_.has_value());
     cmdExport_->setEnabled(schedule_.has_value());
+    cmdExportChart_->setEnabled(schedule_.has_value());
 }
 
 void frmSchedule::ShowTotals() {
@@ -695,13 +886,18 @@ void frmSchedule::FitColumns() {
     }
 }
 
-QString frmSchedule::SuggestedFileName() const {
+QString frmSchedule::SuggestedFileName(const QString& what, const QString& suffix) const {
     QString name;
     for (const QChar c : code_.trimmed())
         name += c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char(' ')
                     ? c
                     : QLatin1Char('_');
-    return (name.isEmpty() ? QStringLiteral("loan") : name) + QStringLiteral(" schedule.csv");
+    return (name.isEmpty() ? QStringLiteral("loan") : name) + QLatin1Char(' ') + what +
+           QLatin1Char('.') + suffix;
+}
+
+QTabWidget* frmSchedule::tabViews() const {
+    return tabViews_;
 }
 
 // ---- Handlers
@@ -718,7 +914,10 @@ void frmSchedule::cmdPrint_Click() {
     if (!schedule_) return;
     const auto print = [this](Printer& printer) {
         BusyPointer::Scope busy;
-        return SchedulePrintout::Print(printer, *schedule_, code_);
+        SchedulePrintout::Options options;
+        options.years = chkYears_->isChecked();
+        options.stressed = chkStressed_->isChecked();
+        return SchedulePrintout::Print(printer, *schedule_, code_, options);
     };
     const QString job =
         kProgramName + QStringLiteral(" - ") + code_ + QStringLiteral(" repayment schedule");
@@ -732,27 +931,55 @@ void frmSchedule::cmdPrint_Click() {
 
 void frmSchedule::cmdExport_Click() {
     if (!schedule_) return;
-    Interaction& ui = Interaction::Current();
+    // The CSV lists what the table does: the periods, or the years.
+    const bool years = chkYears_->isChecked();
     Interaction::FileRequest request;
     request.mode = Interaction::FileMode::Save;
-    request.initialName = SuggestedFileName();
+    request.initialName = SuggestedFileName(
+        years ? QStringLiteral("years") : QStringLiteral("schedule"), QStringLiteral("csv"));
     request.filter = QStringLiteral("CSV Files (*.csv)");
     request.defaultSuffix = QStringLiteral("csv");
+    ExportFile(
+        request, kExportCaption, QStringLiteral("schedule"), [this, years](const QString& path) {
+            const std::string csv = years ? calc::ScheduleYears(*schedule_).CsvText()
+                                          : calc::ScheduleCsv::Text(*schedule_);
+            const safefile::BackupStore backups = loan::UserFolders::Backups(".csv");
+            return safefile::SafeFile::Write(QFile::encodeName(path).toStdString(), csv, {backups});
+        });
+}
+
+void frmSchedule::cmdExportChart_Click() {
+    if (!schedule_) return;
+    Interaction::FileRequest request;
+    request.mode = Interaction::FileMode::Save;
+    request.initialName = SuggestedFileName(QStringLiteral("chart"), QStringLiteral("png"));
+    request.filter = QStringLiteral("Pictures (*.png *.svg)");
+    request.defaultSuffix = QStringLiteral("png");
+    ExportFile(request, QStringLiteral("Export Chart"), QStringLiteral("chart"),
+               [this](const QString& path) {
+                   // The chart as it is shown, with the stressed lines where they are.
+                   ChartFile::Picture picture;
+                   picture.stressed = chkStressed_->isChecked();
+                   return ChartFile::Write(path, *schedule_, Scenarios(), picture);
+               });
+}
+
+void frmSchedule::ExportFile(const Interaction::FileRequest& request, const QString& caption,
+                             const QString& what,
+                             const std::function<safefile::WriteOutcome(const QString&)>& write) {
+    Interaction& ui = Interaction::Current();
     const std::optional<QString> chosen = ui.ChooseFile(this, request);
     if (!chosen) return;
     if (QFileInfo::exists(*chosen) &&
         ui.Message(this, QStringLiteral("The file %1 already exists. Replace it?").arg(*chosen),
-                   kExportCaption, Interaction::Buttons::YesNo,
+                   caption, Interaction::Buttons::YesNo,
                    Interaction::Icon::Question) != Interaction::Answer::Yes)
         return;
-    const std::string csv = calc::ScheduleCsv::Text(*schedule_);
     const bool existed = QFileInfo::exists(*chosen);
     safefile::WriteOutcome result;
     {
         BusyPointer::Scope busy;
-        const safefile::BackupStore backups = loan::UserFolders::Backups(".csv");
-        result = safefile::SafeFile::Write(QFile::encodeName(*chosen).toStdString(), csv,
-                                           {backups});
+        result = write(*chosen);
     }
     const QString why = QFile::decodeName(QByteArray::fromStdString(result.error));
     QString text;
@@ -760,21 +987,21 @@ void frmSchedule::cmdExport_Click() {
     case safefile::WriteState::Saved:
         return;
     case safefile::WriteState::Unconfirmed:
-        text = QStringLiteral("The schedule was written to %1, but the system could not confirm "
-                              "that it is safely on disk. Export it again to be sure.\n\n%2")
-                   .arg(*chosen, why);
+        text = QStringLiteral("The %1 was written to %2, but the system could not confirm "
+                              "that it is safely on disk. Export it again to be sure.\n\n%3")
+                   .arg(what, *chosen, why);
         break;
     case safefile::WriteState::FailedAsItWas:
     case safefile::WriteState::FailedRestored:
-        text = QStringLiteral("The schedule could not be saved to %1.\n\n%2").arg(*chosen, why);
+        text = QStringLiteral("The %1 could not be saved to %2.\n\n%3").arg(what, *chosen, why);
         if (existed) text += QStringLiteral("\n\nThe file is as it was before.");
         break;
     case safefile::WriteState::FailedCopyKept:
     case safefile::WriteState::Unknown:
-        text = QStringLiteral("The schedule could not be saved to %1.\n\n%2").arg(*chosen, why);
+        text = QStringLiteral("The %1 could not be saved to %2.\n\n%3").arg(what, *chosen, why);
         break;
     }
-    ui.Message(this, text, kExportCaption, Interaction::Buttons::OK, Interaction::Icon::Critical);
+    ui.Message(this, text, caption, Interaction::Buttons::OK, Interaction::Icon::Critical);
 }
 
 void frmSchedule::cmdClose_Click() {

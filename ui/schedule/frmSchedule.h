@@ -1,16 +1,23 @@
 #pragma once
 
+#include "CompareModel.h"
 #include "PlanEventModel.h"
 #include "ScheduleModel.h"
+#include "YearsModel.h"
 
 #include "calc/LoanSchedule.h"
 #include "calc/RepaymentTable.h"
+#include "calc/ScheduleScenarios.h"
+#include "safefile/WriteOutcome.h"
+#include "ui/common/Interaction.h"
 
 #include <QDialog>
 
 #include <array>
+#include <functional>
 #include <optional>
 
+class LoanChart;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -18,13 +25,22 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
+class QStackedWidget;
+class QTabWidget;
 class QTableView;
+class ViewTabs;
 
 // The repayment schedule of one loan: every period's payment, interest, principal and balance
 // for the variable part, the fixed part and the whole loan, with the totals. The repayment time,
 // an extra payment each period and the loan's plan (a start date, the fixed period, rate
 // changes, lump sums and the three choices) can be changed here; the loan itself cannot. Prints
 // through a preview and exports CSV.
+//
+// Below the totals and the plan, three views of the schedule share a row of tabs: the table (a
+// period a row, or a year a row), the chart and the compare table of scenarios. The chart may
+// stand beside the table instead of behind a tab, as the user chooses for as long as the window
+// is open; its cursor and the table's current row follow each other.
 class frmSchedule : public QDialog {
     Q_OBJECT
   public:
@@ -72,6 +88,20 @@ class frmSchedule : public QDialog {
     QCheckBox* chkKeepTerm() const { return chkKeepTerm_; }
     QCheckBox* chkCarryOver() const { return chkCarryOver_; }
 
+    // The scenarios of the compare table and of the chart's other lines; none without a
+    // schedule.
+    const calc::ScheduleScenarios* Scenarios() const { return scenarios_ ? &*scenarios_ : nullptr; }
+    // The tabs: the table, the chart (while it is not beside the table) and the compare table.
+    QTabWidget* tabViews() const;
+    // The table a year a row, shown in the table's place while chkYears is ticked.
+    QTableView* grdYears() const { return grdYears_; }
+    QTableView* grdCompare() const { return grdCompare_; }
+    LoanChart* chart() const { return chart_; }
+    QCheckBox* chkYears() const { return chkYears_; }
+    QCheckBox* chkChartBeside() const { return chkChartBeside_; }
+    QCheckBox* chkStressed() const { return chkStressed_; }
+    QPushButton* cmdExportChart() const { return cmdExportChart_; }
+
   private:
     void BuildControls();
     QGroupBox* BuildPlan();
@@ -85,12 +115,28 @@ class frmSchedule : public QDialog {
     void Recalculate();
     void ShowTotals();
     void FitColumns();
-    QString SuggestedFileName() const;
+    QString SuggestedFileName(const QString& what, const QString& suffix) const;
+
+    // The row of switches and the views under it.
+    QLayout* BuildViews();
+    void ShowYears();
+    // The chart behind its tab, or beside the table; the focus stays where it was.
+    void PlaceChart();
+    void FitViewColumns();
+    // The cursor at the period (from 1) in every view but the one it was moved in.
+    void FollowCursor(int period, const QObject* movedIn);
+    // Asks for a file as request says and writes it with write through the safe-writing
+    // layer, asking before an existing file is replaced; says what went wrong, as what ("The
+    // schedule", "The chart") did not get written.
+    void ExportFile(const Interaction::FileRequest& request, const QString& caption,
+                    const QString& what,
+                    const std::function<safefile::WriteOutcome(const QString&)>& write);
 
     void cboTime_Click();
     void txtExtra_Change();
     void cmdPrint_Click();
     void cmdExport_Click();
+    void cmdExportChart_Click();
     void cmdClose_Click();
 
     QString code_;
@@ -125,4 +171,20 @@ class frmSchedule : public QDialog {
     QCheckBox* chkKeepPayment_ = nullptr;
     QCheckBox* chkKeepTerm_ = nullptr;
     QCheckBox* chkCarryOver_ = nullptr;
+
+    std::optional<calc::ScheduleScenarios> scenarios_;
+    YearsModel yearsModel_;
+    CompareModel compareModel_;
+    ViewTabs* tabViews_ = nullptr;
+    QSplitter* splViews_ = nullptr;
+    QStackedWidget* stkTable_ = nullptr;
+    QTableView* grdYears_ = nullptr;
+    QTableView* grdCompare_ = nullptr;
+    LoanChart* chart_ = nullptr;
+    QCheckBox* chkYears_ = nullptr;
+    QCheckBox* chkChartBeside_ = nullptr;
+    QCheckBox* chkStressed_ = nullptr;
+    QPushButton* cmdExportChart_ = nullptr;
+    // Set while one view's cursor moves the others, which would move it back.
+    bool following_ = false;
 };

@@ -4,14 +4,19 @@
 #include "ui/common/BusyPointer.h"
 #include "ui/common/Printer.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QString>
 #include <QStringList>
 
-// What a print job did: "font N", "fixed", "line:<text>", "page", "end", and "gone" when the
-// printer object was destroyed. failAt makes the operation with that index (0-based) fail. The
-// page it reports holds linesPerPage lines of charactersPerLine characters (0: cannot tell).
+// What a print job did: "font N", "fixed", "line:<text>", "picture:<lines>", "page", "end", and
+// "gone" when the printer object was destroyed. failAt makes the operation with that index
+// (0-based) fail. The page it reports holds linesPerPage lines of charactersPerLine characters
+// (0: cannot tell). Each picture is drawn into an image, a pixel a point, as a fixed-pitch font
+// of the size set would lay it out (a character 0.6 of the size wide, a line 1.2 high).
 struct PrintLog {
     QStringList ops;
+    QList<QImage> pictures;
     int failAt = -1;
     bool busyThroughout = true;
     int linesPerPage = 0;
@@ -38,13 +43,29 @@ class RecordingPrinter final : public Printer {
   public:
     explicit RecordingPrinter(PrintLog& log) : log_(log) {}
     ~RecordingPrinter() override { log_.ops << "gone"; }
-    bool SetFontSize(int points) override { return Step(QString("font %1").arg(points)); }
+    bool SetFontSize(int points) override {
+        points_ = points;
+        return Step(QString("font %1").arg(points));
+    }
     bool PrintLine(const QString& text) override { return Step("line:" + text); }
     bool NewPage() override { return Step("page"); }
     bool EndDoc() override { return Step("end"); }
     bool SetFixedPitch() override { return Step("fixed"); }
     int LinesPerPage() override { return log_.linesPerPage; }
     int CharactersPerLine() override { return log_.charactersPerLine; }
+    bool DrawPicture(int lines, const Painting& paint) override {
+        if (!Step(QString("picture:%1").arg(lines))) return false;
+        const QSizeF points((log_.charactersPerLine > 0 ? log_.charactersPerLine : 150) * 0.6 *
+                                points_,
+                            lines * 1.2 * points_);
+        QImage image(points.toSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        paint(painter, points);
+        painter.end();
+        log_.pictures << image;
+        return true;
+    }
 
   private:
     bool Step(const QString& op) {
@@ -57,4 +78,5 @@ class RecordingPrinter final : public Printer {
         return true;
     }
     PrintLog& log_;
+    int points_ = 9;
 };

@@ -27,6 +27,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -215,18 +217,33 @@ void tst_schedule::keyboard_tabOrderAndNames() {
     ScriptedInteraction ui;
     const auto window = OpenWindow();
     QCOMPARE(QApplication::focusWidget(), window->cboTime());
-    // The plan's controls lie between the extra payment and the table (the start date's field
-    // only once there is a start date).
-    const QList<QWidget*> order = {window->txtExtra(),       window->chkStart(),
-                                   window->txtFixedYears(),  window->txtRevertRate(),
-                                   window->grdRates(),       window->cmdPlan(0, 0),
-                                   window->cmdPlan(0, 1),    window->cmdPlan(0, 2),
-                                   window->grdLumps(),       window->cmdPlan(1, 0),
-                                   window->cmdPlan(1, 1),    window->cmdPlan(1, 2),
-                                   window->chkKeepPayment(), window->chkKeepTerm(),
-                                   window->chkCarryOver(),   window->grdSchedule(),
-                                   window->cmdPrint(),       window->cmdExport(),
-                                   window->cmdClose(),       window->cboTime()};
+    // The plan's controls lie between the extra payment and the views (the start date's field
+    // only once there is a start date); of the views, the tabs and the page shown.
+    const QList<QWidget*> order = {window->txtExtra(),
+                                   window->chkStart(),
+                                   window->txtFixedYears(),
+                                   window->txtRevertRate(),
+                                   window->grdRates(),
+                                   window->cmdPlan(0, 0),
+                                   window->cmdPlan(0, 1),
+                                   window->cmdPlan(0, 2),
+                                   window->grdLumps(),
+                                   window->cmdPlan(1, 0),
+                                   window->cmdPlan(1, 1),
+                                   window->cmdPlan(1, 2),
+                                   window->chkKeepPayment(),
+                                   window->chkKeepTerm(),
+                                   window->chkCarryOver(),
+                                   window->chkYears(),
+                                   window->chkChartBeside(),
+                                   window->chkStressed(),
+                                   window->tabViews()->tabBar(),
+                                   window->grdSchedule(),
+                                   window->cmdPrint(),
+                                   window->cmdExport(),
+                                   window->cmdExportChart(),
+                                   window->cmdClose(),
+                                   window->cboTime()};
     for (QWidget* next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -370,21 +387,29 @@ void tst_schedule::print_headingsOnEveryPage() {
     QCOMPARE(log.ops.last(), QStringLiteral("gone"));
     QCOMPARE(log.ops[log.ops.size() - 2], QStringLiteral("end"));
     QVERIFY(log.busyThroughout);
-    // Pages split at "page"; 300 periods at 40 a page and the totals on the eighth.
+    // Pages split at "page": the loan at a glance with its chart, then 300 periods at 40 a
+    // page and the totals on the eighth of those.
     QList<QStringList> pages(1);
+    QList<int> pictures;
     for (const QString& op : log.ops) {
         if (op == QLatin1String("page")) pages.append(QStringList());
         if (op.startsWith(QLatin1String("line:"))) pages.back() << op.mid(5);
+        if (op.startsWith(QLatin1String("picture:"))) pictures << int(pages.size() - 1);
     }
-    QCOMPARE(pages.size(), 8);
+    QCOMPARE(pages.size(), 9);
+    QCOMPARE(pictures, QList<int>{0});
+    QVERIFY(pages[0][0].endsWith(QStringLiteral("Page 1 of 9")));
+    QVERIFY(pages[0].contains(QStringLiteral("Loan HOME: $300,000.00 over 25 years, repaid "
+                                             "monthly: variable $200,000.00 at 6.5%, fixed "
+                                             "$100,000.00 at 5.99%.")));
     int period = 0;
-    for (int p = 0; p < pages.size(); ++p) {
+    for (int p = 1; p < pages.size(); ++p) {
         const QStringList& lines = pages[p];
         QVERIFY(lines.size() <= log.linesPerPage);
         QVERIFY2(lines[0].startsWith(QStringLiteral("Repayment Schedule  HOME  Monthly  "
                                                     "instalment $1,994.10")),
                  qPrintable(lines[0]));
-        QVERIFY(lines[0].endsWith(QStringLiteral("Page %1 of 8").arg(p + 1)));
+        QVERIFY(lines[0].endsWith(QStringLiteral("Page %1 of 9").arg(p + 1)));
         QVERIFY(lines[2].contains(QStringLiteral(" Variable ")) &&
                 lines[2].contains(QStringLiteral(" Loan ")));
         QVERIFY(lines[3].trimmed().startsWith(QStringLiteral("Period")));
@@ -452,6 +477,9 @@ void tst_schedule::print_realPrinterBreaksWhereTheHeadingsAre() {
         QVERIFY(pages[p].contains(QStringLiteral("Page %1 of %2").arg(p + 1).arg(pages.size())));
     }
     QVERIFY(pages.back().contains(QStringLiteral("The loan is paid off in period 652")));
+    // The chart is drawn on the first page, its texts as text, with the compare table.
+    for (const char* text : {"Owed after each payment", "Loan as planned", "Variable +2%"})
+        QVERIFY2(pages[0].contains(QLatin1String(text)), text);
 }
 
 QTEST_MAIN(tst_schedule)

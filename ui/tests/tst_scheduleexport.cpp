@@ -1,6 +1,9 @@
-// dravenholt-loan --schedule FILE.loa CODE [--time TIME] [--extra AMOUNT]: the real program on a
-// saved loan file, without a display.
+// dravenholt-loan --schedule FILE.loa CODE [--time TIME] [--extra AMOUNT] [--compare | --chart
+// FILE]: the real program on a saved loan file, without a display.
+#include "ScenarioLoans.h"
+
 #include "calc/LoanSchedule.h"
+#include "calc/PaymentCalendar.h"
 #include "calc/ScheduleCsv.h"
 #include "loan/LoanFileWriter.h"
 #include "loan/LoanTable.h"
@@ -9,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -108,6 +112,11 @@ class tst_scheduleexport : public QObject {
     void followsThePlan_data();
     void followsThePlan();
     void unreadablePlanFile();
+    void compare_data();
+    void compare();
+    void chart_data();
+    void chart();
+    void chartFileNotWritten();
 
   private:
     QTemporaryDir dir_;
@@ -303,7 +312,8 @@ void tst_scheduleexport::helpNamesTheOptions() {
          {"--schedule <FILE>", "--time <TIME>", "--extra <AMOUNT>", "--start <YYYY-MM-DD>",
           "--fixed-years <YEARS>", "--revert-rate <RATE>", "--rate-change <WHEN=RATE>",
           "--lump <WHEN=AMOUNT[@fixed]>", "--keep-payment", "--keep-term", "--carry-over",
-          "--no-plan", "\n  FILE ", "\n  CODE ", "Exit status:", "\n  2  ", "Example:"})
+          "--no-plan", "--compare", "--chart <FILE>", "\n  FILE ", "\n  CODE ",
+          "Exit status:", "\n  2  ", "Examples:"})
         QVERIFY2(run.out.contains(option), option);
     // Qt's own options are no concern of this program's users.
     QVERIFY(!run.out.contains("help-all"));
@@ -399,6 +409,157 @@ void tst_scheduleexport::unreadablePlanFile() {
         {QStringLiteral("--schedule"), loans, QStringLiteral("HOME"), QStringLiteral("--no-plan")});
     QCOMPARE(given.exitCode, 0);
     QCOMPARE(given.out, Csv(4, 0));
+}
+
+// --compare: the compare table's CSV, each scenario's row the figures of its own loan, made
+// apart: the variable rates one or two points up, or the plan without its extra money.
+void tst_scheduleexport::compare_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("time");
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<calc::LoanPlan>("plan");
+    QTest::newRow("no plan") << QStringList{"--no-plan"} << 4 << 0 << calc::LoanPlan{};
+    QTest::newRow("the stored plan") << QStringList{} << 4 << 0 << StoredPlan();
+    calc::LoanPlan dated;
+    dated.start = Date(2026, 1, 31);
+    dated.fixedYears = 3;
+    dated.rateChanges = {{13, 7.25}};
+    dated.lumpSums = {{24, 500'000, calc::PlanPart::Variable}};
+    QTest::newRow("dated, extra and a lump sum")
+        << QStringList{"--start", "2026-01-31", "--fixed-years", "3",       "--rate-change",
+                       "13=7.25", "--lump",     "24=5,000",      "--extra", "100"}
+        << 4 << 10'000 << dated;
+    calc::LoanPlan revert;
+    revert.fixedYears = 2;
+    revert.revertRatePercent = 7;
+    QTest::newRow("a revert rate of its own, fortnightly")
+        << QStringList{"--fixed-years", "2", "--revert-rate", "7", "--time", "Fortnightly"} << 2
+        << 0 << revert;
+}
+
+void tst_scheduleexport::compare() {
+    QFETCH(QStringList, options);
+    QFETCH(int, time);
+    QFETCH(int, extra);
+    QFETCH(calc::LoanPlan, plan);
+    const Run run = Program(QStringList{QStringLiteral("--schedule"), file_, QStringLiteral("HOME"),
+                                        QStringLiteral("--compare")} +
+                            options);
+    QCOMPARE(QString::fromUtf8(run.err), QString());
+    QCOMPARE(run.exitCode, 0);
+
+    const auto plain = [](calc::Cents cents) {
+        return QByteArray::number(cents / 100) + '.' +
+               QByteArray::number(cents % 100).rightJustified(2, '0');
+    };
+    calc::LoanPlan withoutExtras = plan;
+    withoutExtras.lumpSums.clear();
+    std::vector<std::pair<QByteArray, calc::LoanSchedule>> loans = {
+        {"As planned", ScenarioLoans::Make(ScenarioLoans::Fields(), time, extra, plan)},
+        {"Variable +1%", ScenarioLoans::Make(ScenarioLoans::Fields("7.5"), time, extra,
+                                             ScenarioLoans::Raised(plan, 1))},
+        {"Variable +2%", ScenarioLoans::Make(ScenarioLoans::Fields("8.5"), time, extra,
+                                             ScenarioLoans::Raised(plan, 2))}};
+    if (extra > 0 || !plan.lumpSums.empty())
+        loans.emplace_back("Without extra payments",
+                           ScenarioLoans::Make(ScenarioLoans::Fields(), time, 0, withoutExtras));
+    QByteArray expected =
+        "Scenario,Installment,Highest Installment,Total Interest,Last Period,Last Date\r\n";
+    for (const auto& [name, loan] : loans) {
+        const ScenarioLoans::Figures f = ScenarioLoans::FiguresOf(loan);
+        expected += name + ',' + plain(f.first) + ',' + plain(f.highest) + ',' + plain(f.interest) +
+                    ',' + QByteArray::number(f.last) + ',' +
+                    (f.date ? QByteArray::fromStdString(calc::PaymentCalendar::Iso(*f.date))
+                            : QByteArray()) +
+                    "\r\n";
+    }
+    QCOMPARE(run.out, expected);
+}
+
+// --chart: the chart as a PNG or an SVG by the name's ending, and nothing on standard output or
+// standard error, with no display at all; into a folder whose name has a space.
+void tst_scheduleexport::chart_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("PNG, no plan") << "home chart.png" << QStringList{"--no-plan"};
+    QTest::newRow("PNG, dated plan")
+        << "home chart.PNG"
+        << QStringList{"--start", "2026-01-31", "--lump", "24=5000", "--rate-change", "13=7"};
+    QTest::newRow("SVG, the stored plan") << "home chart.svg" << QStringList{};
+    QTest::newRow("SVG, a lump sum") << "home.svg" << QStringList{"--lump", "24=5000"};
+}
+
+void tst_scheduleexport::chart() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, options);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("my charts")));
+    const QString path = dir.filePath(QStringLiteral("my charts/") + name);
+    const Run run = Program(QStringList{QStringLiteral("--schedule"), file_, QStringLiteral("HOME"),
+                                        QStringLiteral("--chart"), path} +
+                            options);
+    QCOMPARE(QString::fromUtf8(run.err), QString());
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (name.endsWith(QStringLiteral("png"), Qt::CaseInsensitive)) {
+        const QImage image = QImage::fromData(bytes, "PNG");
+        QVERIFY(!image.isNull());
+        QVERIFY(image.width() >= 800 && image.height() >= 400);
+        // Not a blank picture: the loan's line is drawn in its blue.
+        int blue = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                blue += image.pixel(x, y) == qRgb(0x00, 0x72, 0xb2);
+        QVERIFY(blue > 100);
+    } else {
+        QVERIFY(bytes.startsWith("<?xml"));
+        QVERIFY(bytes.contains("viewBox=\"0 0 1000 500\""));
+        QVERIFY(bytes.contains("Loan as planned"));
+        // The line without the extra money only where the plan has some.
+        QCOMPARE(bytes.contains("Without extra payments"), options.contains("--lump"));
+    }
+    // Only the file asked for: no temporary file left beside it.
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("my charts"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList{name});
+}
+
+// A chart that cannot be written says why, writes nothing to standard output and exits 1; a
+// name that is neither a PNG nor an SVG, or a chart with the compare table, is a bad command
+// line, refused before the loan file is read.
+void tst_scheduleexport::chartFileNotWritten() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("no such folder/home.png"));
+    const Run run = Program({QStringLiteral("--schedule"), file_, QStringLiteral("HOME"),
+                             QStringLiteral("--chart"), path});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY2(
+        run.err.startsWith("The chart could not be written to " + QFile::encodeName(path) + ": "),
+        run.err.constData());
+    QVERIFY(!QFileInfo::exists(path));
+
+    const struct {
+        QStringList arguments;
+        const char* error;
+    } refusals[] = {
+        {{"--schedule", "missing.loa", "HOME", "--chart", "home.jpg"},
+         "--chart takes one file, its name ending in .png or .svg: --chart FILE.png\n"},
+        {{"--schedule", "missing.loa", "HOME", "--chart", "a.png", "--chart", "b.svg"},
+         "--chart takes one file, its name ending in .png or .svg: --chart FILE.png\n"},
+        {{"--schedule", "missing.loa", "HOME", "--compare", "--chart", "home.png"},
+         "--compare and --chart go one at a time.\n"},
+        {{"--compare"}, "--compare and --chart go with --schedule.\n"},
+        {{"--chart", "home.svg"}, "--compare and --chart go with --schedule.\n"},
+    };
+    for (const auto& refusal : refusals) {
+        const Run refused = Program(refusal.arguments);
+        QCOMPARE(refused.exitCode, 2);
+        QCOMPARE(refused.out, QByteArray());
+        QCOMPARE(refused.err, QByteArray(refusal.error));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_scheduleexport)

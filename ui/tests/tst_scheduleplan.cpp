@@ -289,7 +289,7 @@ void tst_scheduleplan::plan_enteredByKeysAlone() {
     Key(window.get(), Qt::Key_Delete);
     CompareShown(*window, Expected(plan));
 
-    // Every plan control is on the Tab path, between the extra payment and the table, named.
+    // Every plan control is on the Tab path, between the extra payment and the views, named.
     window->txtExtra()->setFocus();
     const QList<QWidget*> order = {
         window->chkStart(),       window->dtpStart(),    window->txtFixedYears(),
@@ -297,7 +297,7 @@ void tst_scheduleplan::plan_enteredByKeysAlone() {
         window->cmdPlan(0, 1),    window->cmdPlan(0, 2), window->grdLumps(),
         window->cmdPlan(1, 0),    window->cmdPlan(1, 1), window->cmdPlan(1, 2),
         window->chkKeepPayment(), window->chkKeepTerm(), window->chkCarryOver(),
-        window->grdSchedule()};
+        window->chkYears()};
     for (QWidget* next : order) {
         Key(window.get(), Qt::Key_Tab);
         // Tab goes through the date's day, month and year before it leaves the field.
@@ -387,8 +387,10 @@ void tst_scheduleplan::printAndCsv_withDates() {
     QVERIFY2(ui.Done(), qPrintable(ui.Errors()));
     const QStringList lines = log.Lines();
     QVERIFY(lines.size() > 300);
-    QCOMPARE(lines[3].simplified().section(QLatin1Char(' '), 0, 2),
-             QStringLiteral("Period Date Payment"));
+    // The table's headings, after the loan's first page, have the Date column.
+    QVERIFY(std::any_of(lines.begin(), lines.end(), [](const QString& line) {
+        return line.simplified().startsWith(QStringLiteral("Period Date Payment"));
+    }));
     const auto row = [&lines](const QString& period) {
         for (const QString& line : lines)
             if (line.simplified().section(QLatin1Char(' '), 0, 0) == period)

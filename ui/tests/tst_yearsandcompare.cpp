@@ -2,10 +2,10 @@
 // figure it stands for, the columns a dated plan adds, a scenario without a schedule saying why.
 #include "ChartLoans.h"
 
-#include "calc/PaymentCalendar.h"
 #include "calc/ScheduleScenarios.h"
 #include "ui/common/QtText.h"
 #include "ui/schedule/CompareModel.h"
+#include "ui/schedule/DateEdit.h"
 #include "ui/schedule/YearsModel.h"
 
 #include <QtTest>
@@ -78,7 +78,7 @@ class YearsAndCompareTest : public QObject {
             QCOMPARE(Cell(model, r, CompareModel::LastPeriod), QString::number(s.figures.lastPeriod));
             if (dated)
                 QCOMPARE(Cell(model, r, CompareModel::LastDate),
-                         QString::fromStdString(calc::PaymentCalendar::Iso(*s.figures.lastDate)));
+                         DateEdit::Text(*s.figures.lastDate));
         }
     }
 
