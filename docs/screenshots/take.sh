@@ -14,8 +14,12 @@ display=:$((200 + RANDOM % 300))
 Xvfb "$display" -noreset -screen 0 $((1600 * scale))x$((1200 * scale))x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=""
-trap '[ -n "$app" ] && kill $app 2>/dev/null; kill $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
+trap '[ -n "$app" ] && kill $app 2>/dev/null; kill $xvfb 2>/dev/null; wait 2>/dev/null; rm -rf "${state:-}"' EXIT
 export DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale
+# A state folder of its own: the loans typed here are never saved, and the copy the program keeps
+# of them must not be offered to the next run, nor to the user's own program.
+state=$(mktemp -d)
+export XDG_STATE_HOME=$state
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 id=""

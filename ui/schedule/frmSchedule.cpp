@@ -579,9 +579,21 @@ void frmSchedule::PlaceChart() {
         tabViews_->removeTab(tabViews_->indexOf(chart_));
         splViews_->addWidget(chart_);
         chart_->show();
-        // The table keeps the columns it needs first; the chart has the rest.
-        splViews_->setStretchFactor(0, 3);
-        splViews_->setStretchFactor(1, 2);
+        // The table keeps the columns it needs first (up to three fifths of the width); the
+        // chart has the rest, and grows with the window.
+        splViews_->setStretchFactor(0, 0);
+        splViews_->setStretchFactor(1, 1);
+        const QTableView* table = chkYears_->isChecked() ? grdYears_ : grdSchedule_;
+        const int overhead = tabViews_->width() > stkTable_->width() && stkTable_->width() > 0
+                                 ? tabViews_->width() - stkTable_->width()
+                                 : 8;
+        const int wanted = table->horizontalHeader()->length() + 2 * table->frameWidth() +
+                           table->verticalScrollBar()->sizeHint().width() + overhead;
+        const int total = splViews_->width() - splViews_->handleWidth();
+        if (total > 0) {
+            const int tableWidth = std::min(wanted, total * 3 / 5);
+            splViews_->setSizes({tableWidth, total - tableWidth});
+        }
     } else {
         tabViews_->insertTab(1, chart_, QStringLiteral("Chart"));
     }

@@ -21,6 +21,8 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QFile>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QPushButton>
@@ -393,11 +395,18 @@ void tst_scheduleviews::chartPlace_keptForTheWindowsLife() {
     QCOMPARE(tabs->count(), 3);
     QCOMPARE(tabs->tabText(1), QStringLiteral("Chart"));
     window->chart()->SetCursorPeriod(40);
+    window->resize(1500, window->height());
 
     window->chkChartBeside()->setFocus();
     Key(Qt::Key_Space);
     QCOMPARE(tabs->count(), 2);
     QVERIFY(window->chart()->isVisible() && window->grdSchedule()->isVisible());
+    // On a wide screen the table keeps every column in sight, or the larger share when its
+    // columns need more; the chart has the rest.
+    const QTableView* table = window->grdSchedule();
+    QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width() ||
+            table->width() > window->chart()->width());
+    QVERIFY(window->chart()->width() > table->width() / 2);
     // A new extra payment, a new repayment time: the chart stays beside the table.
     window->txtExtra()->setFocus();
     QTest::keyClicks(window->txtExtra(), QStringLiteral("250"));
