@@ -195,14 +195,22 @@ int ExportSchedule(const QString& file, const QStringList& codes, const QString*
         chart = std::move(loaded.schedule);
         return 0;
     }
-    const std::string text = output == Output::Compare
-                                 ? calc::ScheduleScenarios(*loaded.schedule).CsvText()
-                                 : calc::ScheduleCsv::Text(*loaded.schedule);
+    std::optional<calc::ScheduleScenarios> scenarios;
+    if (output == Output::Compare) scenarios.emplace(*loaded.schedule);
+    const std::string text =
+        scenarios ? scenarios->CsvText() : calc::ScheduleCsv::Text(*loaded.schedule);
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
         std::fflush(stdout) != 0) {
         Print(stderr, QStringLiteral("The schedule could not be written to standard output.\n"));
         return kExportError;
     }
+    // A row left empty is said, as the window says it: an empty row alone reads as a fault.
+    if (scenarios)
+        for (const calc::Scenario& scenario : scenarios->All())
+            if (!scenario.result.schedule)
+                PrintBytes(stderr, std::string(calc::ScheduleScenarios::Name(scenario.kind)) +
+                                       ": no schedule. " +
+                                       calc::ScheduleProblemSentence(scenario.result) + ".");
     return 0;
 }
 

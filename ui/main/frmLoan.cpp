@@ -74,6 +74,8 @@ constexpr int kClientHeight = 6450;
 // How long after a change of the table its recovery copy is taken: a burst of changes is copied
 // once, and a change is on disk within this and the time its write takes.
 constexpr int kRecoveryDelayMs = 1000;
+// Long enough for a million loans' copy to be on disk on a busy machine.
+constexpr int kRecoveryCheckMs = 3000;
 
 void PlaceAt(QWidget* widget, const Place& place) {
     Twips::Place(widget, place.left, place.top, place.width, place.height);
@@ -336,7 +338,14 @@ void frmLoan::StartRecovery() {
     recoveryTimer_ = new QTimer(this);
     recoveryTimer_->setSingleShot(true);
     recoveryTimer_->setInterval(kRecoveryDelayMs);
-    connect(recoveryTimer_, &QTimer::timeout, this, [this] { File.UpdateRecoveryCopy(); });
+    recoveryCheck_ = new QTimer(this);
+    recoveryCheck_->setSingleShot(true);
+    recoveryCheck_->setInterval(kRecoveryCheckMs);
+    connect(recoveryTimer_, &QTimer::timeout, this, [this] {
+        File.UpdateRecoveryCopy();
+        recoveryCheck_->start();
+    });
+    connect(recoveryCheck_, &QTimer::timeout, this, &frmLoan::CheckRecoveryCopy);
 
     for (const std::string& leftover : File.RecoveryLeftovers()) {
         std::vector<loan::Notice> notices;
@@ -367,6 +376,28 @@ void frmLoan::StartRecovery() {
 
 void frmLoan::ScheduleRecoveryCopy() {
     if (recoveryTimer_ && !recoveryTimer_->isActive()) recoveryTimer_->start();
+}
+
+void frmLoan::CheckRecoveryCopy() {
+    const std::string error = File.RecoveryCopyError();
+    if (error.empty()) {
+        recoveryFailureTold_ = false;
+        return;
+    }
+    if (recoveryFailureTold_ || !File.Modified()) return;
+    // Not over another dialog's question: said once that one is answered.
+    if (QApplication::activeModalWidget()) {
+        recoveryCheck_->start();
+        return;
+    }
+    recoveryFailureTold_ = true;
+    Interaction::Current().Message(
+        this,
+        QStringLiteral("Your unsaved loans cannot be kept in a recovery copy, so they would be "
+                       "lost if the program ended unexpectedly.\n\n%1\n\nSave the loans to "
+                       "keep them.")
+            .arg(FromNative(error)),
+        kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Critical);
 }
 
 void frmLoan::EndOnSignal() {

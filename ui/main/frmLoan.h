@@ -98,6 +98,9 @@ class frmLoan : public QMainWindow {
 
     // A change of the table: the recovery copy follows it a moment later.
     void ScheduleRecoveryCopy();
+    // A copy that could not be written is said once, until one is written again: the user
+    // must not believe unsaved loans are kept when they are not.
+    void CheckRecoveryCopy();
 
     void Form_Load();
     void Form_Resize();
@@ -150,4 +153,6 @@ class frmLoan : public QMainWindow {
     QMenu* mnuLoans_ = nullptr;
     bool exiting_ = false;
     QTimer* recoveryTimer_ = nullptr; // made by StartRecovery
+    QTimer* recoveryCheck_ = nullptr;  // likewise
+    bool recoveryFailureTold_ = false;
 };

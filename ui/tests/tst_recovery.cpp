@@ -445,6 +445,38 @@ class RecoveryTest : public QObject {
         QVERIFY(Copies().isEmpty());
     }
 
+    // A state folder that cannot be made (a file stands in its place, which holds for root
+    // too): the user is told once that unsaved loans are not kept, and again only after a copy
+    // was written in between.
+    void aCopyThatCannotBeWrittenIsSaidOnce() {
+        WriteBytes(Path("a.loa"), FileOf({"HOME", "CAR", "BOAT"}));
+        WriteBytes(Path("state"), "not a folder");
+        StartScripted();
+        OpenLoans(Path("a.loa"));
+        DeleteSecondLoan();
+        ui->Clear();
+        QTRY_COMPARE_WITH_TIMEOUT(ui->messagesShown.size(), 1, 10000);
+        const QString told = ui->messagesShown.first();
+        QVERIFY2(told.startsWith(kAppTitle + QStringLiteral("|Your unsaved loans cannot be kept")),
+                 qPrintable(told));
+        QVERIFY2(told.contains(Path("state")), qPrintable(told));
+        ui->Clear();
+
+        DeleteSecondLoan();
+        ui->Clear();
+        QTest::qWait(5000);
+        QVERIFY(ui->messagesShown.isEmpty());
+
+        QVERIFY(QFile::remove(Path("state")));
+        WriteBytes(Path("b.loa"), FileOf({"HOME", "CAR", "BOAT"}));
+        OpenLoans(Path("b.loa"), true);
+        DeleteSecondLoan();
+        ui->Clear();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(OwnCopy()), 3000);
+        QTest::qWait(3500);
+        QVERIFY(ui->messagesShown.isEmpty());
+    }
+
     void aDamagedCopyIsReportedAndKeptAside() {
         const QString damaged = LeaveCopy(Path("a.loa"), {"HOME"});
         QByteArray bytes = ReadAll(damaged);

@@ -114,6 +114,7 @@ class tst_scheduleexport : public QObject {
     void unreadablePlanFile();
     void compare_data();
     void compare();
+    void compareRowWithoutScheduleSaysWhy();
     void chart_data();
     void chart();
     void chartFileNotWritten();
@@ -435,6 +436,23 @@ void tst_scheduleexport::compare_data() {
     QTest::newRow("a revert rate of its own, fortnightly")
         << QStringList{"--fixed-years", "2", "--revert-rate", "7", "--time", "Fortnightly"} << 2
         << 0 << revert;
+}
+
+// A stressed scenario the plan cannot follow: its row stays empty, and standard error says why,
+// as the window does, while the export still succeeds with the rows it has.
+void tst_scheduleexport::compareRowWithoutScheduleSaysWhy() {
+    const Run run = Program({QStringLiteral("--schedule"), file_, QStringLiteral("HOME"),
+                             QStringLiteral("--compare"), QStringLiteral("--keep-payment"),
+                             QStringLiteral("--rate-change"), QStringLiteral("12=8.2")});
+    QCOMPARE(run.exitCode, 0);
+    const QList<QByteArray> rows = run.out.split('\n');
+    QVERIFY(rows.size() > 3 && rows[1].startsWith("As planned,") && !rows[1].contains(",,"));
+    QCOMPARE(rows[2], QByteArray("Variable +1%,,,,,\r"));
+    const QString err = QString::fromUtf8(run.err);
+    QVERIFY2(err.startsWith(QStringLiteral("Variable +1%: no schedule. ")) &&
+                 err.contains(QStringLiteral("\nVariable +2%: no schedule. ")) &&
+                 err.contains(QStringLiteral("period 12")),
+             qPrintable(err));
 }
 
 void tst_scheduleexport::compare() {
