@@ -51,12 +51,12 @@ symbols=$(readelf --dyn-syms -W "$program")
 grep -q __stack_chk_fail <<<"$symbols" || fail "no stack protector"
 # Library calls fortified wherever the compiler can see a buffer's size: every source of the
 # program was compiled so. (Where it cannot, as for heap buffers, glibc calls the plain function,
-# so the binary alone cannot show it.)
+# so the binary alone cannot show it.) A source in a folder with a space is quoted, \"like this\".
 commands=$(dirname "$config")/compile_commands.json
 if [ -f "$commands" ]; then
-    sources=$(grep -E '"command":' "$commands" | grep -E '/(app|calc|loan|ui)/[^" ]+\.cpp"' || true)
+    sources=$(grep -E '"command":' "$commands" | grep -E '/(app|calc|loan|ui)/[^" ]+\.cpp\\?"' || true)
     [ -n "$sources" ] || fail "no compile command of the program in $commands"
-    unfortified=$(grep -v -- '-D_FORTIFY_SOURCE=2' <<<"$sources" | grep -oE '[^ /]+\.cpp"' || true)
+    unfortified=$(grep -v -- '-D_FORTIFY_SOURCE=2' <<<"$sources" | grep -oE '[^ /]+\.cpp\\?"' || true)
     [ -z "$unfortified" ] || fail "compiled without -D_FORTIFY_SOURCE=2: $unfortified"
 fi
 
