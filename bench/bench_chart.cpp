@@ -2,6 +2,7 @@
 // start date (40 rate changes, 20 lump sums, the payment following them) and its scenarios: every line, the year bars, the
 // markers, the legend and the cursor. Target: painted in < 16 ms, one frame at 60 Hz.
 //   QT_QPA_PLATFORM=offscreen build/<dir>/bench/bench_chart
+#include "BenchLoan.h"
 #include "calc/LoanSchedule.h"
 #include "calc/ScheduleScenarios.h"
 #include "ui/chart/ChartGeometry.h"
@@ -17,19 +18,10 @@
 
 namespace {
 
-const calc::RepaymentFields kLoan = {"300000", "40",     "66.667", "6.5",
-                                     "200000", "33.333", "5.99",   "100000"};
+const calc::RepaymentFields& kLoan = BenchLoan::Fields();
 
 calc::LoanPlan BusyPlan() {
-    calc::LoanPlan plan;
-    plan.start = std::chrono::year_month_day{std::chrono::year(2025), std::chrono::month(1),
-                                             std::chrono::day(6)};
-    plan.fixedYears = 5;
-    for (int i = 0; i < 40; ++i)
-        plan.rateChanges.push_back({27 + 52 * i, 5.0 + (i % 7) * 0.5});
-    for (int i = 0; i < 20; ++i)
-        plan.lumpSums.push_back(
-            {50 + 100 * i, 200000, i % 2 ? calc::PlanPart::Fixed : calc::PlanPart::Variable});
+    calc::LoanPlan plan = BenchLoan::BusyPlan();
     // The payment follows the lump sums, so the loan keeps its 2,086 periods.
     plan.afterLumpSum = calc::AfterLumpSum::PaymentFollows;
     return plan;

@@ -1,6 +1,7 @@
 // The repayment schedule of a split loan over 40 years, weekly: 2,086 periods of both parts and
 // the whole loan. Target: < 0.2 ms.
 //   build/<dir>/bench/bench_schedule
+#include "BenchLoan.h"
 #include "calc/LoanSchedule.h"
 #include "calc/ScheduleCsv.h"
 
@@ -10,8 +11,7 @@
 
 namespace {
 
-const calc::RepaymentFields kLoan = {"300000", "40",     "66.667", "6.5",
-                                     "200000", "33.333", "5.99",   "100000"};
+const calc::RepaymentFields& kLoan = BenchLoan::Fields();
 
 void BM_Schedule40YearsWeekly(benchmark::State& state) {
     const calc::Cents extra = state.range(0);
@@ -30,16 +30,8 @@ BENCHMARK(BM_Schedule40YearsWeekly)->Arg(0)->Arg(10000)->Unit(benchmark::kMicros
 // (which the fixed part follows once its fixed period is over) and 20 lump sums of $2,000 into
 // either part. Target: < 0.2 ms, the schedule without the plan's extra money included.
 calc::LoanPlan BusyPlan(bool paymentStays) {
-    calc::LoanPlan plan;
-    plan.start = std::chrono::year_month_day{std::chrono::year(2025), std::chrono::month(1),
-                                             std::chrono::day(6)};
-    plan.fixedYears = 5;
     // A payment that stays must keep ahead of the interest: rates up to the one it starts at.
-    for (int i = 0; i < 40; ++i)
-        plan.rateChanges.push_back({27 + 52 * i, (paymentStays ? 3.5 : 5.0) + (i % 7) * 0.5});
-    for (int i = 0; i < 20; ++i)
-        plan.lumpSums.push_back(
-            {50 + 100 * i, 200000, i % 2 ? calc::PlanPart::Fixed : calc::PlanPart::Variable});
+    calc::LoanPlan plan = BenchLoan::BusyPlan(paymentStays ? 3.5 : 5.0);
     if (paymentStays) {
         plan.afterRateChange = calc::AfterRateChange::PaymentStays;
         plan.afterLumpSum = calc::AfterLumpSum::PaymentFollows;

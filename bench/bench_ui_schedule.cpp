@@ -7,6 +7,7 @@
 // schedule, its scenarios, its years and every view are made again and painted. At twice the
 // density: QT_SCALE_FACTOR=2.
 //   QT_QPA_PLATFORM=offscreen build/<dir>/bench/bench_ui_schedule
+#include "BenchLoan.h"
 #include "ui/chart/LoanChart.h"
 #include "ui/schedule/frmSchedule.h"
 
@@ -20,25 +21,11 @@
 
 namespace {
 
-const calc::RepaymentFields kLoan = {"300000", "40",     "66.667", "6.5",
-                                     "200000", "33.333", "5.99",   "100000"};
+const calc::RepaymentFields& kLoan = BenchLoan::Fields();
 
-// As the calc benchmark's busy plan.
-calc::LoanPlan BusyPlan() {
-    calc::LoanPlan plan;
-    plan.start = std::chrono::year_month_day{std::chrono::year(2025), std::chrono::month(1),
-                                             std::chrono::day(6)};
-    plan.fixedYears = 5;
-    for (int i = 0; i < 40; ++i)
-        plan.rateChanges.push_back({27 + 52 * i, 5.0 + (i % 7) * 0.5});
-    for (int i = 0; i < 20; ++i)
-        plan.lumpSums.push_back(
-            {50 + 100 * i, 200000, i % 2 ? calc::PlanPart::Fixed : calc::PlanPart::Variable});
-    return plan;
-}
 
 void BM_OpenScheduleWindow(benchmark::State& state) {
-    const calc::LoanPlan plan = state.range(0) != 0 ? BusyPlan() : calc::LoanPlan{};
+    const calc::LoanPlan plan = state.range(0) != 0 ? BenchLoan::BusyPlan() : calc::LoanPlan{};
     for (auto _ : state) {
         frmSchedule window(QStringLiteral("HOME"), kLoan, 1, nullptr, plan);
         window.show();
@@ -64,7 +51,7 @@ BENCHMARK(BM_OpenScheduleWindow)
 // as the chart's own benchmark has it; the chart beside the table, with the stressed lines.
 struct ChartWindow {
     calc::LoanPlan plan = [] {
-        calc::LoanPlan p = BusyPlan();
+        calc::LoanPlan p = BenchLoan::BusyPlan();
         p.afterLumpSum = calc::AfterLumpSum::PaymentFollows;
         return p;
     }();

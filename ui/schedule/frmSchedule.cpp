@@ -361,20 +361,8 @@ QGroupBox* frmSchedule::BuildPlan() {
     lblRevertRate->setBuddy(txtRevertRate_);
 
     const auto list = [this, plan](PlanEventModel& model, const char* object, const QString& name) {
-        auto* view = new QTableView(plan);
-        view->setObjectName(QLatin1String(object));
-        view->setAccessibleName(name);
-        view->setModel(&model);
-        view->setTabKeyNavigation(false);
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        view->setSelectionMode(QAbstractItemView::SingleSelection);
-        view->setWordWrap(false);
-        view->verticalHeader()->hide();
-        view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+        QTableView* view = Table(plan, object, name, model);
         view->horizontalHeader()->setStretchLastSection(true);
-        view->horizontalHeader()->setHighlightSections(false);
         const int rows = 4;
         view->setFixedHeight(view->horizontalHeader()->sizeHint().height() +
                              rows * view->verticalHeader()->defaultSectionSize() +
