@@ -1,7 +1,5 @@
 #include "BenchLoanFile.h"
 
-#include "loan/LoanTable.h"
-
 #include <cstddef>
 #include <fstream>
 
@@ -15,12 +13,8 @@ std::string Field(const std::string& text, int width) {
 
 } // namespace
 
-bool BenchLoanFile::Write(const std::string& path, int loans) {
-    std::ofstream out(path, std::ios::binary);
-    std::string chunk;
-    for (int i = 0; i < loans; ++i) {
-        const std::string texts[loan::kLoanCols] = {
-            "LOAN" + std::to_string(i),
+std::array<std::string, loan::kLoanCols> BenchLoanFile::Cells(int i) {
+    return {"LOAN" + std::to_string(i),
             std::to_string(100000 + i % 900000),
             std::to_string(5 + i % 26),
             "60",
@@ -29,10 +23,17 @@ bool BenchLoanFile::Write(const std::string& path, int loans) {
             "40",
             "6.9",
             "100000",
-            std::string(loan::kRepaymentTimeNames[1 + i % 5]),
+            std::string(loan::kRepaymentTimeNames[static_cast<std::size_t>(1 + i % 5)]),
             "$1,500.00",
             "$18,000.00",
             i % 3 ? "Yes" : "No"};
+}
+
+bool BenchLoanFile::Write(const std::string& path, int loans) {
+    std::ofstream out(path, std::ios::binary);
+    std::string chunk;
+    for (int i = 0; i < loans; ++i) {
+        const std::array<std::string, loan::kLoanCols> texts = Cells(i);
         for (int c = 0; c < loan::kLoanCols; ++c)
             chunk += Field(texts[c], loan::kRecordWidths[static_cast<std::size_t>(c)]);
         chunk += '\r';

@@ -4,7 +4,6 @@
 //   build/<dir>/bench/bench_ui_open [loans] [repetitions]
 #include "BenchLoanFile.h"
 #include "loan/LoanTable.h"
-#include "ui/common/AppTitle.h"
 #include "ui/main/LoanGridView.h"
 #include "ui/main/frmLoan.h"
 #include "ui/tests/ScriptedInteraction.h"
@@ -51,8 +50,7 @@ int main(int argc, char* argv[]) {
     }
 
     ScriptedInteraction ui;
-    ui.ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                     kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Information);
+    ui.ExpectStartUp();
     frmLoan window;
     window.show();
     QApplication::processEvents();

@@ -6,7 +6,6 @@
 //   build/<dir>/bench/bench_ui_recovery [loans] [repetitions]
 #include "BenchLoanFile.h"
 #include "loan/LoanTable.h"
-#include "ui/common/AppTitle.h"
 #include "ui/main/frmLoan.h"
 #include "ui/tests/ScriptedInteraction.h"
 
@@ -64,8 +63,7 @@ int main(int argc, char* argv[]) {
     qputenv("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")).toUtf8());
 
     ScriptedInteraction ui;
-    ui.ExpectMessage(QStringLiteral("For more software visit https://www.dravenholt.example"),
-                     kAppTitle, Interaction::Buttons::OK, Interaction::Icon::Information);
+    ui.ExpectStartUp();
     frmLoan window;
     window.show();
     QApplication::processEvents();
